@@ -1,0 +1,151 @@
+#include "ThemeIndexParser.h"
+
+#include "ThemeFormat.h"
+#include "ThemeReader.h"
+
+#include <QIODevice>
+#include <QtEndian>
+
+#include <limits>
+
+namespace {
+
+// Reads fields front to back and keeps count of what is left of the file.
+class FieldReader
+{
+public:
+    FieldReader(QIODevice &device, qint64 size) : device(device), left(size - device.pos()) {}
+
+    bool canRead(qint64 count) const { return count >= 0 && count <= left; }
+
+    bool readBytes(qint64 count, QByteArray &bytes)
+    {
+        if (!canRead(count))
+            return false;
+        bytes = device.read(count);
+        left -= bytes.size();
+        return bytes.size() == count;
+    }
+
+    bool readInt32(qint32 &value)
+    {
+        QByteArray bytes;
+        if (!readBytes(4, bytes))
+            return false;
+        value = ThemeReader::decodeInt32(bytes);
+        return true;
+    }
+
+    bool skip(qint64 count)
+    {
+        QByteArray ignored;
+        return readBytes(count, ignored);
+    }
+
+    qint64 remaining() const { return left; }
+
+private:
+    QIODevice &device;
+    qint64 left;
+};
+
+// A ".." component (with "/" or "\\" between components) or a NUL character
+// could lead outside the folder the archive is unpacked into.
+bool isSafeName(const QString &name)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        const QChar c = i < name.size() ? name.at(i) : QLatin1Char('/');
+        if (c.isNull())
+            return false;
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\')) {
+            if (i - start == 2 && name.at(start) == QLatin1Char('.')
+                && name.at(start + 1) == QLatin1Char('.'))
+                return false;
+            start = i + 1;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIndex &index)
+{
+    FieldReader in(archive, archiveSize);
+    QByteArray tag;
+    if (!in.readBytes(ThemeFormat::tagSize, tag) || tag != ThemeFormat::tag)
+        return ThemeIndexStatus::NoTag;
+    // Offsets are 32-bit, so no complete archive reaches 2^31 bytes.
+    if (archiveSize > ThemeFormat::maxArchiveSize)
+        return ThemeIndexStatus::Damaged;
+
+    qint32 major = 0, minor = 0, patch = 0, nameBlockLength = 0;
+    if (!in.readInt32(major) || !in.readInt32(minor) || !in.readInt32(patch)
+        || !in.readInt32(nameBlockLength))
+        return ThemeIndexStatus::Damaged;
+
+    QByteArray nameBlock;
+    if (nameBlockLength < 4 || !in.readBytes(nameBlockLength, nameBlock))
+        return ThemeIndexStatus::Damaged;
+    const qint32 nameLength = ThemeReader::decodeInt32(nameBlock);
+    if (nameLength < 0 || nameLength > nameBlockLength - 4)
+        return ThemeIndexStatus::Damaged;
+    const QString themeName = QString::fromUtf8(nameBlock.constData() + 4, nameLength);
+
+    qint32 indexLength = 0;
+    QByteArray records;
+    if (!in.readInt32(indexLength) || indexLength < ThemeFormat::indexRecordSize
+        || !in.readBytes(indexLength, records))
+        return ThemeIndexStatus::Damaged;
+    // The closing record counts too; bytes beyond the last whole record are ignored.
+    const qint64 count = indexLength / ThemeFormat::indexRecordSize - 1;
+    const auto dataOffset = [&records](qint64 record) {
+        const char *field = records.constData() + record * ThemeFormat::indexRecordSize + 4;
+        return qint64(qFromLittleEndian<qint32>(field));
+    };
+
+    ThemeEntryList entries;
+    for (qint64 i = 0; i < count; ++i) {
+        qint32 length = 0;
+        QByteArray name;
+        if (!in.readInt32(length) || !in.readBytes(length, name)
+            || !in.skip(ThemeFormat::padLength(length)))
+            return ThemeIndexStatus::Damaged;
+        ThemeEntry entry;
+        entry.name = QString::fromUtf8(name);
+        entry.offset = qint32(dataOffset(i));
+        entries.append(entry);
+    }
+    if (!in.skip(ThemeFormat::endRecordSize))
+        return ThemeIndexStatus::Damaged;
+
+    // Sizes are the gaps between data offsets; the last one reaches to the end
+    // of the file, so bytes appended to an archive belong to its last entry.
+    // The contents are read one after another from here, so together they
+    // must fit in what is left; a closing record that points past the end of
+    // the file means the archive was cut short.
+    qint64 total = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 next = i + 1 < count ? dataOffset(i + 1) : archiveSize;
+        const qint64 size = next - entries[i].offset;
+        if (size < 0 || size > std::numeric_limits<qint32>::max())
+            return ThemeIndexStatus::Damaged;
+        entries[i].size = qint32(size);
+        total += size;
+    }
+    if (total > in.remaining() || dataOffset(count) > archiveSize)
+        return ThemeIndexStatus::Damaged;
+
+    if (!isSafeName(themeName))
+        return ThemeIndexStatus::UnsafeName;
+    for (const ThemeEntry &entry : std::as_const(entries)) {
+        if (!isSafeName(entry.name))
+            return ThemeIndexStatus::UnsafeName;
+    }
+
+    index.themeName = themeName;
+    index.version = QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(patch);
+    index.entries = entries;
+    return ThemeIndexStatus::Ok;
+}

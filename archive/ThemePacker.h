@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QIODevice;
+
+// Packs one theme resource folder into one .tsk theme archive.
+//
+// The folder is scanned first, the whole index is computed from the sizes the
+// scan found, and the archive is then written front to back in one pass.
+class ThemePacker
+{
+public:
+    // The scan's record of one file.
+    struct SourceFile
+    {
+        QByteArray encodedName; // entry name ("/dir/file") in UTF-8
+        qint32 padLength = 0;   // zero bytes after the name: 1 to 4
+        qint64 size = 0;        // size at scan time
+        QString absolutePath;   // where the contents are copied from
+    };
+
+    QString folderPath;    // input: folder to pack
+    QString themeName;     // input, or the folder's own name when empty
+    QString themeFilePath; // input, or "<beside the folder>/<themeName>.tsk" when empty
+    QString errorString;   // English message of the last failure; never cleared
+
+    // Called with each entry name just before its contents are copied.
+    std::function<void(const QString &entryName)> entryStarted;
+
+    // Scans folderPath and writes the archive to themeFilePath. The archive is
+    // replaced atomically: on failure an existing archive stays as it was.
+    bool pack();
+
+    // Like pack(), but writes into an open device instead of themeFilePath.
+    // themeFilePath (when set) still keeps the archive itself out of the scan.
+    bool packToDevice(QIODevice &archive);
+
+    // Appends one SourceFile per visible file below `folder`, the folder's
+    // files first (by name, ignoring case), then its sub-folders depth first.
+    void scanFolder(const QString &folder, QList<SourceFile> &files, const QString &prefix);
+
+    static QByteArray encodeInt32(qint32 value);
+
+    // Empties the three inputs; errorString keeps its value.
+    void reset();
+
+private:
+    bool prepare(QList<SourceFile> &files, QByteArray &head);
+    bool writeArchive(QIODevice &archive, const QList<SourceFile> &files, const QByteArray &head);
+    QString defaultThemeFilePath() const;
+
+    // Canonical paths of the folders on the current scan path: a link that
+    // leads back to one of them would make the scan endless.
+    QStringList foldersBeingScanned;
+    // The archive being written, so a folder that contains it never packs it.
+    QString archiveFolder;
+    QString archiveFileName;
+};
