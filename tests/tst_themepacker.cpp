@@ -1,0 +1,330 @@
+#include "TestArchive.h"
+#include "archive/ThemePacker.h"
+#include "archive/ThemeReader.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestArchive;
+
+class TestThemePacker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void scanOrder_data();
+    void scanOrder();
+    void derivesDefaultsOnceUntilReset();
+    void keepsCallerValues();
+    void namesRelativeFolderAfterItself();
+    void refusesBadPaths_data();
+    void refusesBadPaths();
+    void failedPackKeepsOldArchive_data();
+    void failedPackKeepsOldArchive();
+    void reportsWriteFailures_data();
+    void reportsWriteFailures();
+    void neverPacksItsOwnArchive_data();
+    void neverPacksItsOwnArchive();
+    void followsLinksWithoutLooping();
+
+private:
+    QStringList entryNames(const QString &archive);
+    QString makeTree(const QStringList &files);
+    QScopedPointer<QTemporaryDir> temp;
+};
+
+void TestThemePacker::init()
+{
+    temp.reset(new QTemporaryDir);
+    QVERIFY(temp->isValid());
+}
+
+QStringList TestThemePacker::entryNames(const QString &archive)
+{
+    ThemeReader reader;
+    ThemeEntryList entries;
+    QString theme;
+    if (!reader.readIndex(archive, entries, theme))
+        return {QStringLiteral("unreadable: ") + reader.errorString};
+    QStringList names;
+    for (const ThemeEntry &entry : entries)
+        names.append(entry.name);
+    return names;
+}
+
+// A folder "theme" holding the given files (a trailing "/" makes a folder);
+// each file holds its own name.
+QString TestThemePacker::makeTree(const QStringList &files)
+{
+    const QString root = temp->filePath(QStringLiteral("theme"));
+    QDir().mkpath(root);
+    for (const QString &file : files) {
+        if (file.endsWith(QLatin1Char('/')))
+            QDir().mkpath(root + QLatin1Char('/') + file);
+        else
+            writeFile(root + QLatin1Char('/') + file, file.toUtf8());
+    }
+    return root;
+}
+
+void TestThemePacker::scanOrder_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("files ignore case and come before sub-folders")
+        << QStringList{"img/c.png", "B.png", "Css/d.css", "a.png"}
+        << QStringList{"/a.png", "/B.png", "/Css/d.css", "/img/c.png"};
+    QTest::newRow("depth first, a whole sub-folder before the next")
+        << QStringList{"b/z/1", "b/2", "a/3", "c"}
+        << QStringList{"/c", "/a/3", "/b/2", "/b/z/1"};
+    QTest::newRow("compared after lower-casing")
+        << QStringList{"aB", "a_b", "Z.png", "y.png"}
+        << QStringList{"/a_b", "/aB", "/y.png", "/Z.png"};
+    QTest::newRow("hidden entries and empty folders leave no trace")
+        << QStringList{".hidden", ".git/config", "empty/", "deeper/still/", "keep/.dot", "keep/k"}
+        << QStringList{"/keep/k"};
+    QTest::newRow("names outside ASCII")
+        << QStringList{"图片/背景.png", "é.png", "e.png"}
+        << QStringList{"/e.png", "/é.png", "/图片/背景.png"};
+}
+
+void TestThemePacker::scanOrder()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, entries);
+    ThemePacker packer;
+    packer.folderPath = makeTree(files);
+    QVERIFY2(packer.pack(), qPrintable(packer.errorString));
+    QCOMPARE(entryNames(packer.themeFilePath), entries);
+}
+
+void TestThemePacker::derivesDefaultsOnceUntilReset()
+{
+    const QString folder = makeTree({"a.png"});
+    ThemePacker packer;
+    packer.errorString = QStringLiteral("older message");
+    packer.folderPath = folder;
+    QVERIFY(packer.pack());
+    QCOMPARE(packer.themeName, QStringLiteral("theme"));
+    QCOMPARE(packer.themeFilePath, temp->filePath(QStringLiteral("theme.tsk")));
+    QCOMPARE(packer.errorString, QStringLiteral("older message")); // never cleared
+
+    // Without reset() a second folder reuses the first one's name and path.
+    const QString other = temp->filePath(QStringLiteral("other"));
+    writeFile(other + QStringLiteral("/b.png"), "b");
+    packer.folderPath = other;
+    QVERIFY(packer.pack());
+    QCOMPARE(packer.themeName, QStringLiteral("theme"));
+    QCOMPARE(entryNames(temp->filePath(QStringLiteral("theme.tsk"))), QStringList{"/b.png"});
+
+    packer.reset();
+    QVERIFY(packer.folderPath.isEmpty() && packer.themeName.isEmpty()
+            && packer.themeFilePath.isEmpty());
+    QCOMPARE(packer.errorString, QStringLiteral("older message"));
+    packer.folderPath = other;
+    QVERIFY(packer.pack());
+    QCOMPARE(packer.themeFilePath, temp->filePath(QStringLiteral("other.tsk")));
+}
+
+void TestThemePacker::keepsCallerValues()
+{
+    ThemePacker packer;
+    packer.folderPath = makeTree({"a.png"});
+    packer.themeName = QStringLiteral("蓝色");
+    packer.themeFilePath = temp->filePath(QStringLiteral("out/any name.bin"));
+    QDir().mkpath(temp->filePath(QStringLiteral("out")));
+    QVERIFY(packer.pack());
+    ThemeReader reader;
+    ThemeEntryList entries;
+    QString theme;
+    QVERIFY(reader.readIndex(packer.themeFilePath, entries, theme));
+    QCOMPARE(theme, QStringLiteral("蓝色"));
+    QCOMPARE(packer.themeFilePath, temp->filePath(QStringLiteral("out/any name.bin")));
+}
+
+void TestThemePacker::namesRelativeFolderAfterItself()
+{
+    const QString folder = makeTree({"a.png"});
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder);
+    ThemePacker packer;
+    packer.folderPath = QStringLiteral(".");
+    const bool packed = packer.pack();
+    QDir::setCurrent(previous);
+    QVERIFY(packed);
+    QCOMPARE(packer.themeName, QStringLiteral("theme"));
+    QCOMPARE(packer.themeFilePath, temp->filePath(QStringLiteral("theme.tsk")));
+}
+
+void TestThemePacker::refusesBadPaths_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no folder given") << "" << "out.tsk" << "";
+    QTest::newRow("missing folder") << "missing" << "out.tsk" << "The dir path is NOT validate.";
+    QTest::newRow("folder is a file") << "theme/a.png" << "out.tsk" << "The dir path is NOT validate.";
+    QTest::newRow("archive folder missing")
+        << "theme" << "missing/out.tsk" << "The theme file saved path is NOT validate.";
+    QTest::newRow("archive path is a folder")
+        << "theme" << "theme" << "The theme file saved path is NOT validate.";
+}
+
+void TestThemePacker::refusesBadPaths()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, archive);
+    QFETCH(QString, message);
+    makeTree({"a.png"});
+    const QStringList before = listAll(temp->path());
+    ThemePacker packer;
+    if (!folder.isEmpty())
+        packer.folderPath = temp->filePath(folder);
+    packer.themeFilePath = temp->filePath(archive);
+    QVERIFY(!packer.pack());
+    QCOMPARE(packer.errorString, message);
+    QCOMPARE(listAll(temp->path()), before);
+}
+
+enum class Mutation { DeleteFile, ShrinkFile, GrowFile, ReplaceByFolder, None };
+
+void TestThemePacker::failedPackKeepsOldArchive_data()
+{
+    QTest::addColumn<Mutation>("mutation");
+    QTest::addColumn<qint64>("extraFileSize");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("resource deleted before its copy")
+        << Mutation::DeleteFile << qint64(0) << "Can NOT read the resource file: ";
+    QTest::newRow("resource replaced by a folder")
+        << Mutation::ReplaceByFolder << qint64(0) << "Can NOT read the resource file: ";
+    QTest::newRow("resource shrank since the scan")
+        << Mutation::ShrinkFile << qint64(0) << "The resource file changed while packing: ";
+    QTest::newRow("resource grew since the scan")
+        << Mutation::GrowFile << qint64(0) << "The resource file changed while packing: ";
+    QTest::newRow("archive would reach 2 GB")
+        << Mutation::None << (qint64(1) << 31)
+        << "The theme file would reach 2 GB, more than a theme file can hold.";
+}
+
+void TestThemePacker::failedPackKeepsOldArchive()
+{
+    QFETCH(Mutation, mutation);
+    QFETCH(qint64, extraFileSize);
+    QFETCH(QString, message);
+
+    const QString folder = makeTree({"a.png"});
+    const QString big = folder + QStringLiteral("/b.bin");
+    writeFile(big, QByteArray(40000, 'b')); // larger than one copy buffer
+    if (extraFileSize) {
+        QFile sparse(folder + QStringLiteral("/huge.bin"));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(extraFileSize));
+    }
+    const QString archive = temp->filePath(QStringLiteral("theme.tsk"));
+    writeFile(archive, "the archive packed yesterday");
+    const QStringList before = listAll(temp->path());
+
+    ThemePacker packer;
+    packer.folderPath = folder;
+    packer.entryStarted = [&](const QString &name) {
+        if (name != QLatin1String("/b.bin"))
+            return;
+        QFile file(big);
+        switch (mutation) {
+        case Mutation::DeleteFile: file.remove(); break;
+        case Mutation::ReplaceByFolder: file.remove(); QDir().mkpath(big); break;
+        case Mutation::ShrinkFile: file.resize(39999); break;
+        case Mutation::GrowFile: file.resize(40001); break;
+        case Mutation::None: break;
+        }
+    };
+    QVERIFY(!packer.pack());
+    QVERIFY2(packer.errorString.startsWith(message), qPrintable(packer.errorString));
+    QCOMPARE(readFile(archive), QByteArray("the archive packed yesterday"));
+    for (const QString &entry : listAll(temp->path())) // no temporary file left behind
+        QVERIFY2(before.contains(entry), qPrintable(entry));
+}
+
+void TestThemePacker::reportsWriteFailures_data()
+{
+    QTest::addColumn<qint64>("capacity");
+    QTest::newRow("nothing written") << qint64(0);
+    QTest::newRow("inside the header") << qint64(10);
+    QTest::newRow("inside the contents") << qint64(200);
+    QTest::newRow("one byte short") << qint64(-1); // counted from the full size
+}
+
+void TestThemePacker::reportsWriteFailures()
+{
+    QFETCH(qint64, capacity);
+    const QString folder = makeTree({"a.png"});
+    writeFile(folder + QStringLiteral("/b.bin"), QByteArray(40000, 'b'));
+
+    ThemePacker packer;
+    packer.folderPath = folder;
+    QVERIFY(packer.pack());
+    FailDevice roomy(1 << 20);
+    QVERIFY(packer.packToDevice(roomy));
+    QCOMPARE(roomy.written, readFile(packer.themeFilePath)); // same bytes as into a file
+    if (capacity < 0)
+        capacity += roomy.written.size();
+
+    FailDevice device(capacity);
+    QVERIFY(!packer.packToDevice(device));
+    QCOMPARE(packer.errorString, QStringLiteral("Can NOT write the theme file."));
+}
+
+void TestThemePacker::neverPacksItsOwnArchive_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::newRow("same path") << false;
+    QTest::newRow("folder given through a link") << true;
+}
+
+void TestThemePacker::neverPacksItsOwnArchive()
+{
+    QFETCH(bool, throughLink);
+    const QString folder = makeTree({"a.png"});
+    QString packedFolder = folder;
+    if (throughLink) {
+        packedFolder = temp->filePath(QStringLiteral("link"));
+        if (!QFile::link(folder, packedFolder))
+            QSKIP("links to folders cannot be made here");
+    }
+    ThemePacker packer;
+    packer.folderPath = packedFolder;
+    packer.themeFilePath = folder + QStringLiteral("/inside.tsk");
+    QVERIFY(packer.pack());
+    const QByteArray first = readFile(packer.themeFilePath);
+    QVERIFY(packer.pack()); // now the archive stands in the folder
+    QCOMPARE(entryNames(packer.themeFilePath), QStringList{"/a.png"});
+    QCOMPARE(readFile(packer.themeFilePath), first);
+}
+
+void TestThemePacker::followsLinksWithoutLooping()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("uses symbolic links");
+#endif
+    const QString folder = makeTree({"a", "sub/b"});
+    const QString outside = temp->filePath(QStringLiteral("outside"));
+    writeFile(outside + QStringLiteral("/o"), "o");
+    QVERIFY(QFile::link(folder, folder + QStringLiteral("/sub/up")));       // back to the root
+    QVERIFY(QFile::link(folder + QStringLiteral("/sub"), folder + QStringLiteral("/sub/self")));
+    QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext1")));        // followed
+    QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext2")));        // followed again
+    QVERIFY(QFile::link(outside + QStringLiteral("/o"), folder + QStringLiteral("/file")));
+    QVERIFY(QFile::link(temp->filePath(QStringLiteral("nowhere")), folder + QStringLiteral("/dangling")));
+
+    ThemePacker packer;
+    packer.folderPath = folder;
+    QVERIFY2(packer.pack(), qPrintable(packer.errorString));
+    QCOMPARE(entryNames(packer.themeFilePath),
+             (QStringList{"/a", "/file", "/ext1/o", "/ext2/o", "/sub/b"}));
+}
+
+QTEST_GUILESS_MAIN(TestThemePacker)
+#include "tst_themepacker.moc"
