@@ -1,0 +1,116 @@
+// The pack tab: theme resource folders, each packed into an archive named
+// after its (editable) row name.
+
+#include "Velmoro.h"
+
+#include "DialogSeam.h"
+#include "RunReport.h"
+#include "TableSelection.h"
+#include "archive/ThemePacker.h"
+
+#include <QBoxLayout>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+
+void Velmoro::createPackTab()
+{
+    themeFolderTable = new QTableWidget;
+    themeFolderTable->setObjectName(QStringLiteral("themeFolderTable"));
+    themeFolderTable->setColumnCount(2);
+    themeFolderTable->setHorizontalHeaderLabels({tr("主题名称"), tr("主题资源文件夹路径")});
+    themeFolderTable->horizontalHeader()->setStretchLastSection(true);
+    themeFolderTable->setAcceptDrops(true);
+
+    addThemeFolderButton = new QPushButton(tr("增加"));
+    addThemeFolderButton->setObjectName(QStringLiteral("addThemeFolderButton"));
+    removeThemeFolderButton = new QPushButton(tr("移除"));
+    removeThemeFolderButton->setObjectName(QStringLiteral("removeThemeFolderButton"));
+    packThemeFolderButton = new QPushButton(tr("打包主题"));
+    packThemeFolderButton->setObjectName(QStringLiteral("packThemeFolderButton"));
+    connect(addThemeFolderButton, &QPushButton::clicked, this, &Velmoro::addThemeFolder);
+    connect(removeThemeFolderButton, &QPushButton::clicked, this, &Velmoro::removeThemeFolder);
+    connect(packThemeFolderButton, &QPushButton::clicked, this, &Velmoro::packThemeFolder);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(addThemeFolderButton);
+    buttons->addWidget(removeThemeFolderButton);
+    buttons->addStretch(0);
+    buttons->addWidget(packThemeFolderButton);
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(themeFolderTable);
+    layout->addLayout(buttons);
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("packTab"));
+    page->setLayout(layout);
+    tabWidget->addTab(page, tr("打包主题"));
+}
+
+void Velmoro::appendThemeFolderRow(QString &folderPath)
+{
+    const QDir folder(folderPath);
+    const int row = themeFolderTable->rowCount();
+    themeFolderTable->insertRow(row);
+    themeFolderTable->setItem(row, 0, new QTableWidgetItem(folder.dirName()));
+
+    folderPath = QDir::toNativeSeparators(folder.absolutePath());
+    auto *pathItem = new QTableWidgetItem(folderPath);
+    pathItem->setFlags(Qt::NoItemFlags); // shown, but neither selectable nor editable
+    themeFolderTable->setItem(row, 1, pathItem);
+    themeFolderPaths.append(folderPath);
+}
+
+void Velmoro::addThemeFolder()
+{
+    QString folder = dialogs->existingDirectory(this, tr("选择一个主题文件夹"), lastDialogDir);
+    if (folder.isEmpty())
+        return;
+    if (themeFolderPaths.contains(QDir::toNativeSeparators(folder)))
+        return;
+    appendThemeFolderRow(folder);
+
+    // The next dialog of either tab opens in the chosen folder's parent.
+    folder = QDir::fromNativeSeparators(folder);
+    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+    if (slash > 0)
+        lastDialogDir = folder.left(slash);
+}
+
+void Velmoro::removeThemeFolder()
+{
+    for (const int row : selectedRowsDescending(themeFolderTable)) {
+        themeFolderPaths.removeOne(themeFolderTable->item(row, 1)->text());
+        themeFolderTable->removeRow(row);
+    }
+}
+
+void Velmoro::packThemeFolder()
+{
+    if (themeFolderTable->rowCount() == 0)
+        return;
+    // An empty field puts each archive beside its own folder, never in the
+    // file-system root.
+    const bool besideFolder = workDirEdit->text().isEmpty();
+    const QString output = outputFolder();
+
+    RunReport report;
+    for (int row = 0; row < themeFolderTable->rowCount(); ++row) {
+        const QString folderPath = themeFolderTable->item(row, 1)->text();
+        const QString archiveName = themeFolderTable->item(row, 0)->text() + QStringLiteral(".tsk");
+        ThemePacker packer; // the header's theme name is the folder's own name
+        packer.folderPath = folderPath;
+        packer.themeFilePath =
+            besideFolder ? QFileInfo(folderPath).dir().filePath(archiveName)
+                         : output + QLatin1Char('/') + archiveName;
+        if (packer.pack())
+            ++report.succeeded;
+        else
+            report.addFailure(folderPath, packer.errorString);
+    }
+    showRunReport(this, tr("打包主题"), tr("所有主题资源已打包到工作目录文件夹下了！"),
+                  tr("%1 个主题已打包，%2 个主题打包失败："), report);
+}

@@ -1,0 +1,141 @@
+// The unpack tab: theme archives, read when they are listed, previewed in the
+// resource tree and unpacked into folders named after their themes.
+
+#include "Velmoro.h"
+
+#include "DialogSeam.h"
+#include "RunReport.h"
+#include "TableSelection.h"
+#include "archive/ThemeReader.h"
+
+#include <QBoxLayout>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+void Velmoro::createUnpackTab()
+{
+    unpackSplitter = new QSplitter;
+    unpackSplitter->setObjectName(QStringLiteral("unpackSplitter"));
+
+    themeFileTable = new QTableWidget;
+    themeFileTable->setObjectName(QStringLiteral("themeFileTable"));
+    themeFileTable->setColumnCount(2);
+    themeFileTable->setHorizontalHeaderLabels({tr("主题名称"), tr("路径")});
+    themeFileTable->horizontalHeader()->setStretchLastSection(true);
+    themeFileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    themeFileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
+    themeFileTable->setAcceptDrops(true);
+
+    resourceTree = new QTreeWidget;
+    resourceTree->setObjectName(QStringLiteral("resourceTree"));
+    resourceTree->setColumnCount(3);
+    resourceTree->setHeaderLabels({tr("资源文件名"), tr("大小"), tr("类型")});
+
+    unpackSplitter->addWidget(themeFileTable);
+    unpackSplitter->addWidget(resourceTree);
+
+    addThemeFileButton = new QPushButton(tr("增加"));
+    addThemeFileButton->setObjectName(QStringLiteral("addThemeFileButton"));
+    removeThemeFileButton = new QPushButton(tr("移除"));
+    removeThemeFileButton->setObjectName(QStringLiteral("removeThemeFileButton"));
+    unpackThemeFileButton = new QPushButton(tr("开始解压"));
+    unpackThemeFileButton->setObjectName(QStringLiteral("unpackThemeFileButton"));
+    connect(addThemeFileButton, &QPushButton::clicked, this, &Velmoro::addThemeFile);
+    connect(removeThemeFileButton, &QPushButton::clicked, this, &Velmoro::removeThemeFile);
+    connect(unpackThemeFileButton, &QPushButton::clicked, this, &Velmoro::unpackThemeFile);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(addThemeFileButton);
+    buttons->addWidget(removeThemeFileButton);
+    buttons->addStretch(0);
+    buttons->addWidget(unpackThemeFileButton);
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(unpackSplitter);
+    layout->addLayout(buttons);
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("unpackTab"));
+    page->setLayout(layout);
+    tabWidget->addTab(page, tr("解压主题"));
+}
+
+void Velmoro::appendThemeFileRow(const QString &archivePath)
+{
+    ThemeReader reader;
+    ThemeEntryList entries;
+    QString themeName;
+    if (!reader.readIndex(archivePath, entries, themeName))
+        return; // not a readable theme archive: no row, as quietly as a skipped duplicate
+
+    // Resource path (without the leading "/") to size; the preview reads it
+    // from here, so the archive is not opened again.
+    QVariantMap sizes;
+    for (const ThemeEntry &entry : std::as_const(entries))
+        sizes.insert(entry.name.mid(1), entry.size);
+    auto *nameItem = new QTableWidgetItem(themeName);
+    nameItem->setData(Qt::UserRole, sizes);
+
+    const int row = themeFileTable->rowCount();
+    themeFileTable->insertRow(row);
+    themeFileTable->setItem(row, 0, nameItem);
+    themeFileTable->setItem(row, 1, new QTableWidgetItem(archivePath));
+    themeFilePaths.append(archivePath);
+}
+
+void Velmoro::addThemeFile()
+{
+    const QStringList files = dialogs->openFileNames(this, tr("选择主题文件"), lastDialogDir,
+                                                     QStringLiteral("天天动听主题文件 (*.tsk)"));
+    if (files.isEmpty())
+        return;
+    for (const QString &file : files) {
+        const QString path = QDir::toNativeSeparators(file);
+        if (!themeFilePaths.contains(path))
+            appendThemeFileRow(path);
+    }
+    lastDialogDir = QFileInfo(files.first()).absolutePath();
+}
+
+void Velmoro::removeThemeFile()
+{
+    for (const int row : selectedRowsDescending(themeFileTable)) {
+        themeFilePaths.removeOne(themeFileTable->item(row, 1)->text());
+        themeFileTable->removeRow(row);
+    }
+}
+
+void Velmoro::unpackThemeFile()
+{
+    if (themeFileTable->rowCount() == 0)
+        return;
+    // An empty field unpacks each archive beside itself, row by row, rather
+    // than every archive beside the first one.
+    const bool besideArchive = workDirEdit->text().isEmpty();
+    ThemeReader reader;
+    reader.targetDir = outputFolder() + QLatin1Char('/'); // "/" alone for the root folder
+
+    RunReport report;
+    for (int row = 0; row < themeFileTable->rowCount(); ++row) {
+        const QString archivePath = themeFileTable->item(row, 1)->text();
+        reader.themeFilePath = archivePath;
+        if (besideArchive)
+            reader.targetDir.clear();
+        if (reader.extract())
+            ++report.succeeded;
+        else
+            report.addFailure(archivePath, reader.errorString);
+    }
+    showRunReport(this, tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
+                  tr("%1 个主题已解压，%2 个主题解压失败："), report);
+}
+
+void Velmoro::prevThemeResFiles()
+{
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QVector>
+
+class DialogSeam;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTableWidget;
+class QTreeWidget;
+
+// The one main window: a work-directory row above an unpack tab (archives and
+// a preview of the selected one's resources) and a pack tab (folders).
+class Velmoro : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Velmoro(QWidget *parent = nullptr);
+    ~Velmoro() override;
+
+    QSize sizeHint() const override;
+
+    // Replaces the file dialogs (not owned); null restores the toolkit's.
+    void setDialogSeam(DialogSeam *seam);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void addFile();
+    void addFolder();
+    void about();
+    void helpDoc();
+    void changeWorkDir();
+    void addThemeFile();
+    void removeThemeFile();
+    void unpackThemeFile();
+    void prevThemeResFiles();
+    void addThemeFolder();
+    void removeThemeFolder();
+    void packThemeFolder();
+
+private:
+    void createActions();
+    void createMenus();
+    void createUnpackTab();
+    void createPackTab();
+    void loadSettings();
+    void saveSettings();
+
+    void appendThemeFolderRow(QString &folderPath);
+    void appendThemeFileRow(const QString &archivePath);
+
+    // The work directory as output paths use it: "/" separators and no final
+    // "/"; empty when the field is empty.
+    QString outputFolder() const;
+
+    QMenu *fileMenu = nullptr;
+    QMenu *helpMenu = nullptr;
+    QAction *addThemeFileAction = nullptr;
+    QAction *addThemeFolderAction = nullptr;
+    QAction *exitAction = nullptr;
+    QAction *aboutAction = nullptr;
+    QAction *aboutQtAction = nullptr;
+    QAction *helpDocAction = nullptr;
+    QLabel *workDirLabel = nullptr;
+    QLineEdit *workDirEdit = nullptr;
+    QPushButton *changeWorkDirButton = nullptr;
+    QTabWidget *tabWidget = nullptr;
+    QSplitter *unpackSplitter = nullptr;
+    QTableWidget *themeFileTable = nullptr;
+    QTreeWidget *resourceTree = nullptr;
+    QPushButton *addThemeFileButton = nullptr;
+    QPushButton *removeThemeFileButton = nullptr;
+    QPushButton *unpackThemeFileButton = nullptr;
+    QTableWidget *themeFolderTable = nullptr;
+    QPushButton *addThemeFolderButton = nullptr;
+    QPushButton *removeThemeFolderButton = nullptr;
+    QPushButton *packThemeFolderButton = nullptr;
+    QString settingsFilePath;
+    QVector<QString> themeFilePaths;
+    QVector<QString> themeFolderPaths;
+    QString lastDialogDir;
+
+    DialogSeam *dialogs = nullptr;
+};
