@@ -24,7 +24,7 @@ void Velmoro::createPackTab()
     themeFolderTable->setColumnCount(2);
     themeFolderTable->setHorizontalHeaderLabels({tr("主题名称"), tr("主题资源文件夹路径")});
     themeFolderTable->horizontalHeader()->setStretchLastSection(true);
-    themeFolderTable->setAcceptDrops(true);
+    acceptFileDrops(themeFolderTable);
 
     addThemeFolderButton = new QPushButton(tr("增加"));
     addThemeFolderButton->setObjectName(QStringLiteral("addThemeFolderButton"));
@@ -55,7 +55,9 @@ void Velmoro::appendThemeFolderRow(QString &folderPath)
     const QDir folder(folderPath);
     const int row = themeFolderTable->rowCount();
     themeFolderTable->insertRow(row);
-    themeFolderTable->setItem(row, 0, new QTableWidgetItem(folder.dirName()));
+    auto *nameItem = new QTableWidgetItem(folder.dirName());
+    nameItem->setFlags(nameItem->flags() & ~Qt::ItemIsDragEnabled); // rows are not dragged around
+    themeFolderTable->setItem(row, 0, nameItem);
 
     folderPath = QDir::toNativeSeparators(folder.absolutePath());
     auto *pathItem = new QTableWidgetItem(folderPath);

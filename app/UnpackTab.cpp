@@ -32,7 +32,7 @@ void Velmoro::createUnpackTab()
     themeFileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     themeFileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
-    themeFileTable->setAcceptDrops(true);
+    acceptFileDrops(themeFileTable);
 
     resourceTree = new QTreeWidget;
     resourceTree->setObjectName(QStringLiteral("resourceTree"));
@@ -81,11 +81,14 @@ void Velmoro::appendThemeFileRow(const QString &archivePath)
         sizes.insert(entry.name.mid(1), entry.size);
     auto *nameItem = new QTableWidgetItem(themeName);
     nameItem->setData(Qt::UserRole, sizes);
+    auto *pathItem = new QTableWidgetItem(archivePath);
+    for (QTableWidgetItem *item : {nameItem, pathItem}) // rows are not dragged around
+        item->setFlags(item->flags() & ~Qt::ItemIsDragEnabled);
 
     const int row = themeFileTable->rowCount();
     themeFileTable->insertRow(row);
     themeFileTable->setItem(row, 0, nameItem);
-    themeFileTable->setItem(row, 1, new QTableWidgetItem(archivePath));
+    themeFileTable->setItem(row, 1, pathItem);
     themeFilePaths.append(archivePath);
 }
 
@@ -134,8 +137,4 @@ void Velmoro::unpackThemeFile()
     }
     showRunReport(this, tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
                   tr("%1 个主题已解压，%2 个主题解压失败："), report);
-}
-
-void Velmoro::prevThemeResFiles()
-{
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "icons/IconStore.h"
+
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 #include <QVector>
@@ -12,8 +15,10 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
+class QUrl;
 class QTableWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // The one main window: a work-directory row above an unpack tab (archives and
 // a preview of the selected one's resources) and a pack tab (folders).
@@ -31,6 +36,7 @@ public:
     void setDialogSeam(DialogSeam *seam);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
@@ -57,6 +63,9 @@ private:
 
     void appendThemeFolderRow(QString &folderPath);
     void appendThemeFileRow(const QString &archivePath);
+    void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
+    bool addDroppedPaths(QTableWidget *table, const QList<QUrl> &urls);
+    void acceptFileDrops(QTableWidget *table);
 
     // The work directory as output paths use it: "/" separators and no final
     // "/"; empty when the field is empty.
@@ -87,7 +96,13 @@ private:
     QString settingsFilePath;
     QVector<QString> themeFilePaths;
     QVector<QString> themeFolderPaths;
+    IconStore iconStore;
     QString lastDialogDir;
+
+    // While the preview is filled: each tree item's children by name (the
+    // first child of that name), so finding a folder among thousands of
+    // siblings takes one lookup.
+    QHash<QTreeWidgetItem *, QHash<QString, QTreeWidgetItem *>> previewChildren;
 
     DialogSeam *dialogs = nullptr;
 };

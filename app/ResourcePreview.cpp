@@ -1,0 +1,79 @@
+// The preview tree: the resources of the archive selected in the unpack
+// table, as folders and files with sizes, types and icons. It is filled from
+// what the row already holds; the archive is not opened again.
+
+#include "Velmoro.h"
+
+#include "util/FormatSize.h"
+
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace {
+constexpr int folderIcon = 5; // IconStore's standard Folder entry
+constexpr int fileIcon = 6;   // IconStore's standard File entry
+} // namespace
+
+void Velmoro::prevThemeResFiles()
+{
+    const QList<QTableWidgetItem *> selected = themeFileTable->selectedItems();
+    if (selected.isEmpty())
+        return; // the last preview stays
+    const QTableWidgetItem *nameCell = themeFileTable->item(selected.first()->row(), 0);
+
+    resourceTree->clear();
+    previewChildren.clear();
+    // Built apart from the view and handed over whole, so the view is not
+    // told about each of thousands of items one by one.
+    auto *top = new QTreeWidgetItem;
+    top->setIcon(0, windowIcon());
+    top->setText(0, nameCell->text());
+
+    const QVariantMap sizes = nameCell->data(Qt::UserRole).toMap();
+    for (auto it = sizes.constBegin(); it != sizes.constEnd(); ++it)
+        insertResourcePath(top, it.key(), it.value().toInt());
+    previewChildren.clear();
+
+    resourceTree->addTopLevelItem(top);
+    resourceTree->expandAll();
+}
+
+void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)
+{
+    const qsizetype slash = path.indexOf(QLatin1Char('/'));
+    if (slash == 0)
+        return; // a name with a leading "/" has no place in the tree
+
+    if (slash < 0) {
+        const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+        const QString type = dot >= 0 ? path.mid(dot) : QString();
+        auto *file = new QTreeWidgetItem;
+        file->setText(0, path);
+        file->setText(1, formatSize(size));
+        file->setText(2, type);
+        if (!type.isEmpty()) {
+            // A file with an extension always shows an icon: the generic one
+            // when the platform has none of its own for the type.
+            QIcon icon = iconStore.icon(type, false);
+            file->setIcon(0, icon.isNull() ? iconStore.standardIcon(fileIcon, false) : icon);
+        }
+        parent->addChild(file);
+        QHash<QString, QTreeWidgetItem *> &siblings = previewChildren[parent];
+        if (!siblings.contains(path)) // a search finds the first child of a name
+            siblings.insert(path, file);
+        return;
+    }
+
+    // Files keep the keys' order, appended; each new folder goes in front.
+    const QString folderName = path.left(slash);
+    QHash<QString, QTreeWidgetItem *> &children = previewChildren[parent];
+    QTreeWidgetItem *folder = children.value(folderName);
+    if (!folder) {
+        folder = new QTreeWidgetItem;
+        folder->setText(0, folderName);
+        folder->setIcon(0, iconStore.standardIcon(folderIcon, false));
+        parent->insertChild(0, folder);
+        children.insert(folderName, folder);
+    }
+    insertResourcePath(folder, path.mid(slash + 1), size);
+}
