@@ -36,6 +36,7 @@ void Velmoro::prevThemeResFiles()
 
     resourceTree->addTopLevelItem(top);
     resourceTree->expandAll();
+    resourceTree->resizeColumnToContents(0); // whole names, not elided ones
 }
 
 void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)

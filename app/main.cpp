@@ -1,10 +1,31 @@
 #include "Velmoro.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+
+// Without a desktop session Qt falls back to the bare "hicolor" icon theme,
+// which has no icons for file types; use a full theme installed on the
+// system instead, so the preview shows what kind of file each resource is.
+static void useFullIconTheme()
+{
+    if (!QIcon::themeName().isEmpty() && QIcon::themeName() != QLatin1String("hicolor"))
+        return;
+    for (const char *theme : {"Adwaita", "breeze", "Papirus", "gnome", "oxygen", "Tango"}) {
+        for (const QString &folder : QIcon::themeSearchPaths()) {
+            if (QFileInfo::exists(folder + QLatin1Char('/') + QLatin1String(theme)
+                                  + QStringLiteral("/index.theme"))) {
+                QIcon::setThemeName(QLatin1String(theme));
+                return;
+            }
+        }
+    }
+}
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    useFullIconTheme();
     Velmoro window;
     window.show();
     return app.exec();

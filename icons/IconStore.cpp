@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QPainter>
 #include <QPixmap>
 #include <QStandardPaths>
@@ -25,6 +26,21 @@ QIcon withOverlay(const QIcon &base, const QIcon &overlay, const QSize &size)
     painter.drawImage(QRect(QPoint(0, 0), size), top, QRect(0, 0, top.width(), top.height()));
     painter.end();
     return QIcon(pixmap);
+}
+
+// The icon for a file: the icon theme's icon for its type, judged by its
+// name alone (so an empty sample file stands for its extension), else what
+// the platform's icon provider gives (the shell's icons on Windows, the
+// style's generic file icon elsewhere).
+QIcon fileIcon(const QFileInfo &info)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    for (const QString &name : {type.iconName(), type.genericIconName()}) {
+        const QIcon themed = QIcon::fromTheme(name);
+        if (!themed.isNull())
+            return themed;
+    }
+    return QFileIconProvider().icon(info);
 }
 
 } // namespace
@@ -114,10 +130,9 @@ int IconStore::addIcon(const QString &key)
 
 QIcon IconStore::iconForPath(const QString &path)
 {
-    const QFileIconProvider provider;
     QFileInfo info(path);
     if (info.exists())
-        return provider.icon(info);
+        return fileIcon(info);
 
     QFile sample(path);
     if (sample.open(QIODevice::WriteOnly))
@@ -125,7 +140,7 @@ QIcon IconStore::iconForPath(const QString &path)
     info.refresh();
     if (!info.exists())
         return QIcon();
-    const QIcon icon = provider.icon(info);
+    const QIcon icon = fileIcon(info);
     if (removeSamples)
         QFile::remove(path);
     return icon;
