@@ -4,17 +4,21 @@
 #include "ThemeReader.h"
 
 #include <QIODevice>
-#include <QtEndian>
 
+#include <cstring>
 #include <limits>
 
 namespace {
 
-// Reads fields front to back and keeps count of what is left of the file.
+// Reads fields front to back in large blocks, and keeps count of what is
+// left of the file, so that no length is trusted beyond it.
 class FieldReader
 {
 public:
-    FieldReader(QIODevice &device, qint64 size) : device(device), left(size - device.pos()) {}
+    FieldReader(QIODevice &device, qint64 size)
+        : device(device), position(device.pos()), left(size - device.pos())
+    {
+    }
 
     bool canRead(qint64 count) const { return count >= 0 && count <= left; }
 
@@ -22,30 +26,58 @@ public:
     {
         if (!canRead(count))
             return false;
-        bytes = device.read(count);
-        left -= bytes.size();
-        return bytes.size() == count;
+        bytes.resize(qsizetype(count));
+        return take(bytes.data(), count);
     }
 
     bool readInt32(qint32 &value)
     {
-        QByteArray bytes;
-        if (!readBytes(4, bytes))
+        char field[4];
+        if (!canRead(4) || !take(field, 4))
             return false;
-        value = ThemeReader::decodeInt32(bytes);
+        value = ThemeReader::decodeInt32(QByteArray::fromRawData(field, 4));
         return true;
     }
 
-    bool skip(qint64 count)
-    {
-        QByteArray ignored;
-        return readBytes(count, ignored);
-    }
+    bool skip(qint64 count) { return canRead(count) && take(nullptr, count); }
 
     qint64 remaining() const { return left; }
+    qint64 pos() const { return position; }
 
 private:
+    // Copies (or, with no target, passes over) the next `count` bytes.
+    bool take(char *target, qint64 count)
+    {
+        while (count > 0) {
+            if (blockStart == block.size() && !refill())
+                return false;
+            const qint64 n = qMin<qint64>(count, block.size() - blockStart);
+            if (target) {
+                memcpy(target, block.constData() + blockStart, size_t(n));
+                target += n;
+            }
+            blockStart += n;
+            position += n;
+            left -= n;
+            count -= n;
+        }
+        return true;
+    }
+
+    bool refill()
+    {
+        block.resize(qsizetype(qMin<qint64>(blockSize, left)));
+        const qint64 got = device.read(block.data(), block.size());
+        block.resize(qsizetype(qMax<qint64>(got, 0)));
+        blockStart = 0;
+        return got > 0;
+    }
+
+    static constexpr qint64 blockSize = 64 * 1024;
     QIODevice &device;
+    QByteArray block;
+    qsizetype blockStart = 0;
+    qint64 position;
     qint64 left;
 };
 
@@ -102,7 +134,7 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
     const qint64 count = indexLength / ThemeFormat::indexRecordSize - 1;
     const auto dataOffset = [&records](qint64 record) {
         const char *field = records.constData() + record * ThemeFormat::indexRecordSize + 4;
-        return qint64(qFromLittleEndian<qint32>(field));
+        return qint64(ThemeReader::decodeInt32(QByteArray::fromRawData(field, 4)));
     };
 
     ThemeEntryList entries;
@@ -135,6 +167,9 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
         total += size;
     }
     if (total > in.remaining() || dataOffset(count) > archiveSize)
+        return ThemeIndexStatus::Damaged;
+    // The reader read ahead; the contents start right after the end record.
+    if (!archive.seek(in.pos()))
         return ThemeIndexStatus::Damaged;
 
     if (!isSafeName(themeName))

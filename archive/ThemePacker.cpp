@@ -1,7 +1,7 @@
 #include "ThemePacker.h"
 
+#include "ArchiveOutput.h"
 #include "ThemeFormat.h"
-#include "util/StreamCopy.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,6 +21,7 @@ const char writeFailedMessage[] = "Can NOT write the theme file.";
 const char tooLargeMessage[] = "The theme file would reach 2 GB, more than a theme file can hold.";
 const char readFailedMessage[] = "Can NOT read the resource file: %1";
 const char changedMessage[] = "The resource file changed while packing: %1";
+const char cancelledMessage[] = "The packing was cancelled.";
 
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity fileNameCase = Qt::CaseInsensitive;
@@ -119,6 +120,17 @@ void ThemePacker::scanFolder(const QString &folder, QList<SourceFile> &files, co
     foldersBeingScanned.removeLast();
 }
 
+qint64 ThemePacker::contentSize()
+{
+    ThemePacker scanner; // leaves this packer's members and messages alone
+    QList<SourceFile> files;
+    scanner.scanFolder(folderPath, files, QStringLiteral("/"));
+    qint64 total = 0;
+    for (const SourceFile &file : std::as_const(files))
+        total += file.size;
+    return total;
+}
+
 bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
 {
     if (folderPath.isEmpty())
@@ -187,41 +199,63 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
 bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &files,
                                const QByteArray &head)
 {
-    if (archive.write(head) != head.size()) {
+    qint64 total = 0;
+    for (const SourceFile &file : files)
+        total += file.size;
+    qint64 done = 0;
+    bool stopRequested = progress && !progress(0, total);
+    ChunkCallback contentCopied;
+    if (progress) {
+        contentCopied = [this, &done, &stopRequested, total](qint64 copied) {
+            done += copied;
+            stopRequested = !progress(done, total);
+            return !stopRequested;
+        };
+    }
+    ArchiveOutput output(archive, contentCopied);
+    if (!output.write(head)) {
         errorString = QLatin1String(writeFailedMessage);
         return false;
     }
-    QByteArray buffer(16384, Qt::Uninitialized); // one buffer for every file
     for (qsizetype i = 0; i + 1 < files.size(); ++i) { // the last item is the closing one
+        if (stopRequested) {
+            errorString = QLatin1String(cancelledMessage);
+            return false;
+        }
         const SourceFile &file = files[i];
         if (entryStarted)
             entryStarted(QString::fromUtf8(file.encodedName));
         const QString shownPath = QDir::toNativeSeparators(file.absolutePath);
         QFile source(file.absolutePath);
-        if (!source.open(QIODevice::ReadOnly)) {
-            errorString = QString::fromLatin1(readFailedMessage).arg(shownPath);
-            return false;
-        }
         // The index already holds the scanned size, so the copy must match it
         // exactly: a file that shrank or grew since the scan fails the pack.
-        switch (copyBytes(source, archive, file.size, buffer)) {
-        case CopyResult::Done:
+        const ArchiveOutput::Result copied = source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+                                                 ? output.copyFile(source, file.size)
+                                                 : ArchiveOutput::Result::ReadFailed;
+        switch (copied) {
+        case ArchiveOutput::Result::Done:
             break;
-        case CopyResult::ReadShort:
-            errorString = QString::fromLatin1(source.error() == QFileDevice::NoError
-                                                  ? changedMessage
-                                                  : readFailedMessage)
-                              .arg(shownPath);
+        case ArchiveOutput::Result::ReadFailed:
+            errorString = QString::fromLatin1(readFailedMessage).arg(shownPath);
             return false;
-        case CopyResult::WriteFailed:
-            errorString = QLatin1String(writeFailedMessage);
-            return false;
-        }
-        char extra;
-        if (source.read(&extra, 1) != 0) {
+        case ArchiveOutput::Result::SizeChanged:
             errorString = QString::fromLatin1(changedMessage).arg(shownPath);
             return false;
+        case ArchiveOutput::Result::WriteFailed:
+            errorString = QLatin1String(writeFailedMessage);
+            return false;
+        case ArchiveOutput::Result::Cancelled:
+            errorString = QLatin1String(cancelledMessage);
+            return false;
         }
+    }
+    if (stopRequested) { // even after the last resource: nothing replaces the old archive
+        errorString = QLatin1String(cancelledMessage);
+        return false;
+    }
+    if (!output.finish()) {
+        errorString = QLatin1String(writeFailedMessage);
+        return false;
     }
     return true;
 }
@@ -243,7 +277,7 @@ bool ThemePacker::pack()
     // Written beside the old archive and renamed over it only when complete,
     // so a failed pack never leaves a broken archive behind.
     QSaveFile archive(themeFilePath);
-    if (!archive.open(QIODevice::WriteOnly)) {
+    if (!archive.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         errorString = QLatin1String(savePathMessage);
         return false;
     }

@@ -33,6 +33,12 @@ public:
     // Called with each entry name just before its contents are copied.
     std::function<void(const QString &entryName)> entryStarted;
 
+    // Optional, for long packs: hears of the content bytes copied so far and
+    // their total, after each resource and within large ones (on the thread
+    // that runs pack()); returning false cancels the pack, which then leaves
+    // no archive behind, and any older one as it was.
+    std::function<bool(qint64 done, qint64 total)> progress;
+
     // Scans folderPath and writes the archive to themeFilePath. The archive is
     // replaced atomically: on failure an existing archive stays as it was.
     bool pack();
@@ -44,6 +50,10 @@ public:
     // Appends one SourceFile per visible file below `folder`, the folder's
     // files first (by name, ignoring case), then its sub-folders depth first.
     void scanFolder(const QString &folder, QList<SourceFile> &files, const QString &prefix);
+
+    // Bytes of content that packing folderPath would copy, found by a scan
+    // alone; lets a caller show the progress of several packs as one.
+    qint64 contentSize();
 
     static QByteArray encodeInt32(qint32 value);
 

@@ -19,9 +19,11 @@ const char unsafeNameMessage[] =
 const char readFailedMessage[] = "Can NOT read the theme file.";
 const char oneWriteFailedMessage[] = "Can NOT write the resource file: %1";
 const char writesFailedMessage[] = "Can NOT write %1 resource files, the first: %2";
+const char cancelledMessage[] = "The unpacking was cancelled.";
 
-// Copy chunk for unpacking: memory stays flat whatever the size of a resource.
-constexpr qsizetype copyBufferSize = 16384;
+// Copy chunk for unpacking (when the kernel cannot copy a resource itself):
+// memory stays flat whatever the size of a resource.
+constexpr qsizetype copyBufferSize = 1024 * 1024;
 
 } // namespace
 
@@ -91,12 +93,30 @@ bool ThemeReader::extract()
     version = index.version;
     themeName = index.themeName;
 
+    qint64 total = 0;
+    for (const ThemeEntry &entry : std::as_const(index.entries))
+        total += entry.size;
+    qint64 done = 0;
+    bool stopRequested = progress && !progress(0, total);
+    ChunkCallback contentWritten;
+    if (progress) {
+        contentWritten = [this, &done, &stopRequested, total](qint64 written) {
+            done += written;
+            stopRequested = !progress(done, total);
+            return !stopRequested;
+        };
+    }
+
     const QString themeFolder = targetDir + themeName;
     QByteArray buffer(copyBufferSize, Qt::Uninitialized);
     QString readyFolder; // the last folder known to exist
     QStringList failedFiles;
     qint64 entryStart = archive.pos();
     for (const ThemeEntry &entry : std::as_const(index.entries)) {
+        if (stopRequested) { // a cancel stops between files; those written stay whole
+            errorString = QLatin1String(cancelledMessage);
+            return false;
+        }
         const QString filePath = themeFolder + entry.name;
         const QString folder = filePath.left(filePath.lastIndexOf(QLatin1Char('/')));
         if (folder != readyFolder && (QFileInfo(folder).isDir() || QDir().mkpath(folder)))
@@ -105,7 +125,12 @@ bool ThemeReader::extract()
         QFile file(filePath);
         CopyResult copied = CopyResult::WriteFailed;
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            copied = copyBytes(archive, file, entry.size, buffer);
+            copied = copyBytes(archive, file, entry.size, buffer, contentWritten);
+        if (copied == CopyResult::Cancelled) {
+            file.remove(); // no half-written resource is left behind
+            errorString = QLatin1String(cancelledMessage);
+            return false;
+        }
         if (copied == CopyResult::Done && file.flush()) {
             file.close();
             if (fileWritten)

@@ -21,6 +21,12 @@ public:
     // Called with each file's path once it has been written by extract().
     std::function<void(const QString &filePath)> fileWritten;
 
+    // Optional, for long unpacks: hears of the content bytes written so far
+    // and their total, after each file and within large ones (on the thread
+    // that runs extract()); returning false cancels: the file being written
+    // is removed, the ones before it stay.
+    std::function<bool(qint64 done, qint64 total)> progress;
+
     // Appends the archive's entries to `entries` and sets `themeName` without
     // reading any content. On failure neither argument is changed.
     bool readIndex(const QString &archivePath, ThemeEntryList &entries, QString &themeName);

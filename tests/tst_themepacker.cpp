@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace TestArchive;
 
 class TestThemePacker : public QObject
@@ -24,6 +26,9 @@ private slots:
     void failedPackKeepsOldArchive();
     void reportsWriteFailures_data();
     void reportsWriteFailures();
+    void reportsProgress();
+    void cancelsAtEveryPoint_data();
+    void cancelsAtEveryPoint();
     void neverPacksItsOwnArchive_data();
     void neverPacksItsOwnArchive();
     void followsLinksWithoutLooping();
@@ -194,31 +199,40 @@ enum class Mutation { DeleteFile, ShrinkFile, GrowFile, ReplaceByFolder, None };
 void TestThemePacker::failedPackKeepsOldArchive_data()
 {
     QTest::addColumn<Mutation>("mutation");
+    QTest::addColumn<qint64>("resourceSize");
     QTest::addColumn<qint64>("extraFileSize");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("resource deleted before its copy")
-        << Mutation::DeleteFile << qint64(0) << "Can NOT read the resource file: ";
-    QTest::newRow("resource replaced by a folder")
-        << Mutation::ReplaceByFolder << qint64(0) << "Can NOT read the resource file: ";
-    QTest::newRow("resource shrank since the scan")
-        << Mutation::ShrinkFile << qint64(0) << "The resource file changed while packing: ";
-    QTest::newRow("resource grew since the scan")
-        << Mutation::GrowFile << qint64(0) << "The resource file changed while packing: ";
+    const QString readFailed = QStringLiteral("Can NOT read the resource file: ");
+    const QString changed = QStringLiteral("The resource file changed while packing: ");
+    // Small resources are gathered and written in blocks, large ones copied
+    // on their own: both ways must notice.
+    for (const qint64 size : {qint64(40000), qint64(3 << 20)}) {
+        const char *kind = size < (1 << 20) ? "small" : "large";
+        QTest::addRow("%s resource deleted before its copy", kind)
+            << Mutation::DeleteFile << size << qint64(0) << readFailed;
+        QTest::addRow("%s resource replaced by a folder", kind)
+            << Mutation::ReplaceByFolder << size << qint64(0) << readFailed;
+        QTest::addRow("%s resource shrank since the scan", kind)
+            << Mutation::ShrinkFile << size << qint64(0) << changed;
+        QTest::addRow("%s resource grew since the scan", kind)
+            << Mutation::GrowFile << size << qint64(0) << changed;
+    }
     QTest::newRow("archive would reach 2 GB")
-        << Mutation::None << (qint64(1) << 31)
+        << Mutation::None << qint64(40000) << (qint64(1) << 31)
         << "The theme file would reach 2 GB, more than a theme file can hold.";
 }
 
 void TestThemePacker::failedPackKeepsOldArchive()
 {
     QFETCH(Mutation, mutation);
+    QFETCH(qint64, resourceSize);
     QFETCH(qint64, extraFileSize);
     QFETCH(QString, message);
 
     const QString folder = makeTree({"a.png"});
     const QString big = folder + QStringLiteral("/b.bin");
-    writeFile(big, QByteArray(40000, 'b')); // larger than one copy buffer
+    writeFile(big, QByteArray(resourceSize, 'b'));
     if (extraFileSize) {
         QFile sparse(folder + QStringLiteral("/huge.bin"));
         QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(extraFileSize));
@@ -236,8 +250,8 @@ void TestThemePacker::failedPackKeepsOldArchive()
         switch (mutation) {
         case Mutation::DeleteFile: file.remove(); break;
         case Mutation::ReplaceByFolder: file.remove(); QDir().mkpath(big); break;
-        case Mutation::ShrinkFile: file.resize(39999); break;
-        case Mutation::GrowFile: file.resize(40001); break;
+        case Mutation::ShrinkFile: file.resize(resourceSize - 1); break;
+        case Mutation::GrowFile: file.resize(resourceSize + 1); break;
         case Mutation::None: break;
         }
     };
@@ -253,7 +267,8 @@ void TestThemePacker::reportsWriteFailures_data()
     QTest::addColumn<qint64>("capacity");
     QTest::newRow("nothing written") << qint64(0);
     QTest::newRow("inside the header") << qint64(10);
-    QTest::newRow("inside the contents") << qint64(200);
+    QTest::newRow("inside the small contents") << qint64(200);
+    QTest::newRow("inside the large contents") << qint64(2 << 20);
     QTest::newRow("one byte short") << qint64(-1); // counted from the full size
 }
 
@@ -262,11 +277,12 @@ void TestThemePacker::reportsWriteFailures()
     QFETCH(qint64, capacity);
     const QString folder = makeTree({"a.png"});
     writeFile(folder + QStringLiteral("/b.bin"), QByteArray(40000, 'b'));
+    writeFile(folder + QStringLiteral("/c.bin"), QByteArray(3 << 20, 'c'));
 
     ThemePacker packer;
     packer.folderPath = folder;
     QVERIFY(packer.pack());
-    FailDevice roomy(1 << 20);
+    FailDevice roomy(8 << 20);
     QVERIFY(packer.packToDevice(roomy));
     QCOMPARE(roomy.written, readFile(packer.themeFilePath)); // same bytes as into a file
     if (capacity < 0)
@@ -275,6 +291,59 @@ void TestThemePacker::reportsWriteFailures()
     FailDevice device(capacity);
     QVERIFY(!packer.packToDevice(device));
     QCOMPARE(packer.errorString, QStringLiteral("Can NOT write the theme file."));
+}
+
+void TestThemePacker::reportsProgress()
+{
+    const QString folder = makeTree({"a.png", "sub/b.png"});
+    writeFile(folder + QStringLiteral("/large.bin"), QByteArray(20 << 20, 'L'));
+    const qint64 total = 5 + 9 + (20 << 20); // "a.png", "sub/b.png" and the large file
+    ThemePacker packer;
+    packer.folderPath = folder;
+    QCOMPARE(packer.contentSize(), total);
+    QList<qint64> seen;
+    packer.progress = [&](qint64 done, qint64 all) {
+        seen.append(done);
+        return all == total;
+    };
+    QVERIFY(packer.pack());
+    QCOMPARE(seen.first(), 0);
+    QCOMPARE(seen.last(), total);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    QVERIFY2(seen.size() > 4, "a large resource reports more than once");
+
+    // Watching changes nothing in the bytes written.
+    const QByteArray watched = readFile(packer.themeFilePath);
+    packer.progress = nullptr;
+    QVERIFY(packer.pack());
+    QCOMPARE(readFile(packer.themeFilePath), watched);
+}
+
+void TestThemePacker::cancelsAtEveryPoint_data()
+{
+    QTest::addColumn<int>("call"); // the progress call that answers "stop"
+    for (int call = 0; call < 6; ++call)
+        QTest::addRow("call %d", call) << call;
+}
+
+void TestThemePacker::cancelsAtEveryPoint()
+{
+    QFETCH(int, call);
+    const QString folder = makeTree({"a.png", "b.png"});
+    writeFile(folder + QStringLiteral("/large.bin"), QByteArray(20 << 20, 'L')); // several chunks
+    const QString archive = temp->filePath(QStringLiteral("theme.tsk"));
+    writeFile(archive, "the archive packed yesterday");
+    const QStringList before = listAll(temp->path());
+
+    ThemePacker packer;
+    packer.folderPath = folder;
+    int calls = 0;
+    packer.progress = [&](qint64, qint64) { return calls++ < call; };
+    QVERIFY(!packer.pack());
+    QCOMPARE(calls, call + 1); // stops at once
+    QCOMPARE(packer.errorString, QStringLiteral("The packing was cancelled."));
+    QCOMPARE(readFile(archive), QByteArray("the archive packed yesterday"));
+    QCOMPARE(listAll(temp->path()), before);
 }
 
 void TestThemePacker::neverPacksItsOwnArchive_data()

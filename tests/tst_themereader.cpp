@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace TestArchive;
 
 Q_DECLARE_METATYPE(ThemeEntryList)
@@ -48,6 +50,8 @@ private slots:
     void failsBeforeWritingAnything_data();
     void failsBeforeWritingAnything();
     void roundTripsVariedTree();
+    void reportsProgressAndCancels_data();
+    void reportsProgressAndCancels();
 
 private:
     QString put(const QString &name, const QByteArray &bytes);
@@ -329,12 +333,16 @@ void TestThemeReader::extractsEdgeCases_data()
                                           << QStringList{"t/a=second"};
     QTest::newRow("appended bytes end the last file")
         << demoArchive() + "tail" << QStringList{"demo/a.png=0123456789", "demo/img/bg.jpg=abctail"};
-    QByteArray large(3 * 16384 + 5, Qt::Uninitialized);
-    for (int i = 0; i < large.size(); ++i)
-        large[i] = char(i * 7);
-    QTest::newRow("entry larger than the copy buffer")
-        << build("t", {{"/large", large}, {"/after", "ok"}})
-        << QStringList{"t/after=ok", QStringLiteral("t/large=") + QString::fromLatin1(large)};
+    // Resources below a threshold go through a buffer, larger ones are
+    // copied by the kernel where it can.
+    for (const int size : {3 * 16384 + 5, (3 << 20) + 5}) {
+        QByteArray large(size, Qt::Uninitialized);
+        for (int i = 0; i < large.size(); ++i)
+            large[i] = char(i * 7);
+        QTest::addRow("entry of %d bytes", size)
+            << build("t", {{"/large", large}, {"/after", "ok"}})
+            << QStringList{"t/after=ok", QStringLiteral("t/large=") + QString::fromLatin1(large)};
+    }
 }
 
 void TestThemeReader::extractsEdgeCases()
@@ -455,6 +463,7 @@ void TestThemeReader::roundTripsVariedTree()
         {"abc", ""},                       // name of 4 bytes with "/", empty contents
         {"图片/背景.jpg", "jpeg"},
         {"img/abcdefg", QByteArray(70000, 'x')},
+        {"img/large.bin", QByteArray(3 << 20, 'L') + "end"}, // copied on its own
         {"img/deeper/Z.css", "css"},
         {"空/文件", ""},
     };
@@ -484,6 +493,40 @@ void TestThemeReader::roundTripsVariedTree()
     QCOMPARE(listTree(reader.targetDir + QStringLiteral("往返")), expected);
     QCOMPARE(listAll(reader.targetDir + QStringLiteral("往返")).filter(QStringLiteral("empty")),
              QStringList()); // empty folders leave no trace
+}
+
+void TestThemeReader::reportsProgressAndCancels_data()
+{
+    QTest::addColumn<int>("stopAt");             // the progress call that answers "stop"; -1 never
+    QTest::addColumn<QStringList>("files");      // what is left below the theme folder
+    QTest::newRow("not stopped") << -1 << QStringList{"a", "b", "c"};
+    QTest::newRow("before anything") << 0 << QStringList{};
+    QTest::newRow("after the first file") << 1 << QStringList{"a"};
+    QTest::newRow("inside the large file") << 3 << QStringList{"a"}; // its part is removed
+}
+
+void TestThemeReader::reportsProgressAndCancels()
+{
+    QFETCH(int, stopAt);
+    QFETCH(QStringList, files);
+    const QByteArray large((20 << 20) + 3, 'L'); // several chunks
+    ThemeReader reader;
+    reader.themeFilePath = put(QStringLiteral("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));
+    reader.targetDir = temp->filePath(QStringLiteral("out"));
+    QList<qint64> seen;
+    reader.progress = [&](qint64 done, qint64 total) {
+        seen.append(done);
+        return total == large.size() + 2 && seen.size() - 1 != stopAt;
+    };
+    QCOMPARE(reader.extract(), stopAt < 0);
+    if (stopAt >= 0) {
+        QCOMPARE(reader.errorString, QStringLiteral("The unpacking was cancelled."));
+        QCOMPARE(seen.size(), stopAt + 1);
+    } else {
+        QCOMPARE(seen.last(), large.size() + 2);
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    }
+    QCOMPARE(listTree(temp->filePath(QStringLiteral("out/t"))).keys(), files);
 }
 
 QTEST_GUILESS_MAIN(TestThemeReader)

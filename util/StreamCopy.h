@@ -3,13 +3,24 @@
 #include <QByteArray>
 #include <QIODevice>
 
+#include <functional>
+
 // Outcome of copying a known number of bytes from one device to another.
 enum class CopyResult {
     Done,      // exactly the requested bytes were copied
     ReadShort, // the source ended (or failed) before the requested count
     WriteFailed,
+    Cancelled, // the chunk callback asked to stop before the last chunk
 };
 
-// Copies `count` bytes from `from` to `to` through `buffer`, whose size sets
-// the chunk size, so memory stays flat whatever the size of the resource.
-CopyResult copyBytes(QIODevice &from, QIODevice &to, qint64 count, QByteArray &buffer);
+// Told how many bytes each chunk copied; returns false to stop the copy.
+using ChunkCallback = std::function<bool(qint64 copied)>;
+
+// Copies `count` bytes from the current position of `from` to that of `to`.
+// Between two files the kernel copies them directly where it can (Linux);
+// otherwise they go through `buffer`, whose size sets the chunk size, so
+// memory stays flat whatever the size of the resource.
+// `chunkCopied`, when set, hears of every chunk (a buffer's worth, or a few
+// MiB copied by the kernel), so a long copy can report and be stopped.
+CopyResult copyBytes(QIODevice &from, QIODevice &to, qint64 count, QByteArray &buffer,
+                     const ChunkCallback &chunkCopied = {});

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "util/StreamCopy.h"
+
+#include <QByteArray>
+
+class QFile;
+class QFileDevice;
+class QIODevice;
+
+// Writes an archive front to back: small resources are gathered into one
+// block and written together, large ones are copied on their own (by the
+// kernel where it can), so memory stays flat whatever their size. Into a file,
+// disk writes are started along the way, so the sync before the finished
+// archive replaces the old one has little left to wait for.
+class ArchiveOutput
+{
+public:
+    enum class Result { Done, SizeChanged, ReadFailed, WriteFailed, Cancelled };
+
+    // `contentCopied`, when set, hears of the content bytes as they are
+    // copied (per resource, and per chunk of a large one); false cancels.
+    explicit ArchiveOutput(QIODevice &device, ChunkCallback contentCopied = {});
+
+    bool write(const QByteArray &bytes);
+
+    // Appends exactly `size` bytes of `source` (opened for reading); a file
+    // that holds fewer or more bytes than that gives SizeChanged.
+    Result copyFile(QFile &source, qint64 size);
+
+    // Writes out what is still gathered.
+    bool finish();
+
+private:
+    bool flushBlock();
+    void wrote(qint64 bytes);
+
+    QIODevice &device;
+    QFileDevice *file; // null when the device is not a file
+    QByteArray block;
+    qint64 gathered = 0;
+    QByteArray copyBuffer;
+    qint64 sinceWriteback = 0;
+    ChunkCallback contentCopied;
+};
