@@ -1,0 +1,250 @@
+#!/usr/bin/env python3
+"""Velmoro's speed and memory beside GNU tar's and bsdtar's, measured in one run.
+
+Usage: bench.py VELMORO_CLI PREVIEW_BENCH   (bench/run.sh builds both and calls this)
+
+Generates reproducible trees (fixed seeds) below a temporary folder, times
+each operation RUNS times (default 5) with the tools alternating, and prints
+a Markdown table of medians, ranges and ratios. Extractions go into fresh
+folders that are deleted only at the end of their tree, because creating
+many files right after deleting many is much slower on these machines.
+"""
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+RUNS = int(os.environ.get("BENCH_RUNS", "5"))
+KIB, MIB = 1024, 1024 * 1024
+
+
+def write_tree(root, seed, folders, files, size_range):
+    rng = random.Random(seed)
+    block = rng.randbytes(4 * MIB)
+    for i in range(files):
+        folder = os.path.join(root, f"folder{i % folders:03d}")
+        os.makedirs(folder, exist_ok=True)
+        size = rng.randint(*size_range)
+        start = rng.randrange(0, len(block) - min(size, len(block)) + 1)
+        with open(os.path.join(folder, f"res{i:06d}.png"), "wb") as f:
+            left = size
+            while left:
+                chunk = block[start:start + min(left, len(block) - start)]
+                f.write(chunk)
+                left -= len(chunk)
+                start = 0
+
+
+def run(cmd, cwd=None):
+    """Runs a command; returns seconds."""
+    start = time.perf_counter()
+    proc = subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if proc.returncode != 0:
+        sys.exit(f"failed ({proc.returncode}): {' '.join(cmd)}\n{proc.stderr.decode(errors='replace')}")
+    return elapsed
+
+
+def peak_memory(cmd, cwd=None):
+    """Runs a command under GNU time; returns its peak resident memory in MiB.
+    (A child forked from this Python process would report Python's own size.)"""
+    proc = subprocess.run(["/usr/bin/time", "-f", "%M"] + cmd, cwd=cwd,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if proc.returncode != 0:
+        sys.exit(f"failed ({proc.returncode}): {' '.join(cmd)}\n{proc.stderr}")
+    return int(proc.stderr.strip().splitlines()[-1]) / KIB
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def add(self, tree, operation, ours, refs, goal=None, unit="s"):
+        """ours and each reference: list of samples. goal: max ratio to the fastest reference."""
+        def cell(samples):
+            if unit == "s":
+                return f"{statistics.median(samples):.3f} s ({min(samples):.3f}-{max(samples):.3f})"
+            return f"{statistics.median(samples):.1f} {unit} ({min(samples):.1f}-{max(samples):.1f})"
+        ref_cells = {name: cell(samples) for name, samples in refs.items()}
+        ratio = ""
+        verdict = ""
+        if refs:
+            best = min(statistics.median(s) for s in refs.values())
+            value = statistics.median(ours) / best
+            ratio = f"{value:.2f}x"
+            if goal is not None:
+                verdict = "met" if value <= goal else "NOT met"
+                ratio += f" (goal <= {goal}x)"
+        elif goal is not None:
+            verdict = "met" if statistics.median(ours) <= goal else "NOT met"
+            ratio = f"goal <= {goal} {unit}"
+        self.rows.append((tree, operation, cell(ours), ref_cells.get("tar", "-"),
+                          ref_cells.get("bsdtar", "-"), ratio, verdict))
+
+    def print(self):
+        head = ("tree", "operation", "velmoro", "GNU tar", "bsdtar", "ratio", "")
+        print("| " + " | ".join(head) + " |")
+        print("|" + "---|" * len(head))
+        for row in self.rows:
+            print("| " + " | ".join(row) + " |")
+        sys.stdout.flush()
+
+
+def alternate(commands, runs=RUNS, before=None, after=None):
+    """commands: name -> function(run index) returning argv (and cwd). Returns name -> samples."""
+    samples = {name: [] for name in commands}
+    for i in range(runs):
+        for name, make in commands.items():
+            if before:
+                before(name, i)
+            argv, cwd = make(i)
+            samples[name].append(run(argv, cwd))
+            if after:
+                after(name, i)
+    return samples
+
+
+def bench_tree(table, cli, base, name, seed, folders, files, size_range, keep_extractions):
+    work = os.path.join(base, name)
+    src_parent = os.path.join(work, "src")
+    tree = os.path.join(src_parent, name)
+    os.makedirs(tree)
+    print(f"# generating {name}: {files} files in {folders} folders", file=sys.stderr)
+    write_tree(tree, seed, folders, files, size_range)
+    out = os.path.join(work, "out")
+    os.makedirs(out)
+
+    def archive(tool, i):
+        return os.path.join(out, f"{tool}{i}.{'tsk' if tool == 'velmoro' else 'tar'}")
+
+    def drop_archive(tool, i):
+        os.remove(archive(tool, i))
+
+    pack = alternate({
+        "velmoro": lambda i: ([cli, "pack", tree, "-o", archive("velmoro", i)], None),
+        "tar": lambda i: (["tar", "-cf", archive("tar", i), name], src_parent),
+        "bsdtar": lambda i: (["bsdtar", "-cf", archive("bsdtar", i), name], src_parent),
+    }, after=drop_archive)
+    table.add(name, "pack", pack["velmoro"], {"tar": pack["tar"], "bsdtar": pack["bsdtar"]}, goal=1.0)
+    # Velmoro syncs a finished archive to disk before it replaces an older
+    # one; the same with the references' archives synced too.
+    synced = alternate({
+        "velmoro": lambda i: ([cli, "pack", tree, "-o", archive("velmoro", i)], None),
+        "tar": lambda i: (["sh", "-c", f'tar -cf "$0" {name} && sync -d "$0"', archive("tar", i)], src_parent),
+        "bsdtar": lambda i: (["sh", "-c", f'bsdtar -cf "$0" {name} && sync -d "$0"', archive("bsdtar", i)], src_parent),
+    }, after=drop_archive)
+    table.add(name, "pack (references synced too)", synced["velmoro"],
+              {"tar": synced["tar"], "bsdtar": synced["bsdtar"]})
+
+    run([cli, "pack", tree, "-o", os.path.join(work, "theme.tsk")])
+    run(["tar", "-cf", os.path.join(work, "theme.tar"), name], cwd=src_parent)
+    shutil.rmtree(src_parent) # the page cache keeps what the extractions will read
+
+    def fresh(tool, i):
+        folder = os.path.join(work, f"x-{tool}{i}")
+        os.makedirs(folder)
+        return folder
+
+    def tidy(tool, i):
+        if not keep_extractions:
+            shutil.rmtree(os.path.join(work, f"x-{tool}{i}"))
+
+    unpack = alternate({
+        "velmoro": lambda i: ([cli, "unpack", os.path.join(work, "theme.tsk"), "-d", fresh("velmoro", i)], None),
+        "tar": lambda i: (["tar", "-xf", os.path.join(work, "theme.tar"), "-C", fresh("tar", i)], None),
+        "bsdtar": lambda i: (["bsdtar", "-xf", os.path.join(work, "theme.tar"), "-C", fresh("bsdtar", i)], None),
+    }, after=tidy)
+    table.add(name, "unpack", unpack["velmoro"], {"tar": unpack["tar"], "bsdtar": unpack["bsdtar"]}, goal=1.0)
+    shutil.rmtree(work)
+
+
+def bench_list(table, cli, base):
+    work = os.path.join(base, "list")
+    src_parent = os.path.join(work, "src")
+    tree = os.path.join(src_parent, "entries")
+    os.makedirs(tree)
+    print("# generating 100,000 entries", file=sys.stderr)
+    write_tree(tree, 4, 1000, 100_000, (0, 64))
+    run([cli, "pack", tree, "-o", os.path.join(work, "entries.tsk")])
+    run(["tar", "-cf", os.path.join(work, "entries.tar"), "entries"], cwd=src_parent)
+    samples = alternate({
+        "velmoro": lambda i: ([cli, "list", os.path.join(work, "entries.tsk")], None),
+        "tar": lambda i: (["tar", "-tf", os.path.join(work, "entries.tar")], None),
+    })
+    table.add("100,000 entries", "list", samples["velmoro"], {"tar": samples["tar"]}, goal=0.5)
+    shutil.rmtree(work)
+
+
+def bench_memory(table, cli, base):
+    work = os.path.join(base, "memory")
+    tree = os.path.join(work, "src", "large")
+    os.makedirs(tree)
+    write_tree(tree, 5, 1, 1, (512 * MIB, 512 * MIB))
+    archive = os.path.join(work, "large.tsk")
+    tar_archive = os.path.join(work, "large.tar")
+    peaks = {"pack": [], "unpack": [], "list": []}
+    refs = {"pack": {"tar": [], "bsdtar": []}, "unpack": {"tar": [], "bsdtar": []}, "list": {"tar": [], "bsdtar": []}}
+    parent = os.path.dirname(tree)
+    for i in range(RUNS):
+        peaks["pack"].append(peak_memory([cli, "pack", tree, "-o", archive]))
+        refs["pack"]["tar"].append(peak_memory(["tar", "-cf", tar_archive, "large"], cwd=parent))
+        refs["pack"]["bsdtar"].append(peak_memory(["bsdtar", "-cf", tar_archive, "large"], cwd=parent))
+        peaks["list"].append(peak_memory([cli, "list", archive]))
+        refs["list"]["tar"].append(peak_memory(["tar", "-tf", tar_archive]))
+        refs["list"]["bsdtar"].append(peak_memory(["bsdtar", "-tf", tar_archive]))
+        for tool, argv in (("velmoro", [cli, "unpack", archive, "-d"]),
+                           ("tar", ["tar", "-xf", tar_archive, "-C"]),
+                           ("bsdtar", ["bsdtar", "-xf", tar_archive, "-C"])):
+            target = os.path.join(work, f"x-{tool}")
+            os.makedirs(target)
+            peak = peak_memory(argv + [target])
+            (peaks["unpack"] if tool == "velmoro" else refs["unpack"][tool]).append(peak)
+            shutil.rmtree(target)
+    for operation in ("pack", "unpack", "list"):
+        table.add("one 512 MiB resource", f"{operation}: peak memory", peaks[operation],
+                  refs[operation], unit="MiB")
+        table.rows[-1] = table.rows[-1][:5] + (
+            "goal <= 32 MiB", "met" if statistics.median(peaks[operation]) <= 32 else "NOT met")
+    shutil.rmtree(work)
+
+
+def bench_startup(table, cli):
+    samples = alternate({
+        "velmoro": lambda i: ([cli, "--version"], None),
+        "tar": lambda i: (["tar", "--version"], None),
+        "bsdtar": lambda i: (["bsdtar", "--version"], None),
+    }, runs=max(RUNS, 20))
+    table.add("-", "start-up (--version)", samples["velmoro"], {"tar": samples["tar"], "bsdtar": samples["bsdtar"]})
+
+
+def bench_preview(table, preview):
+    out = subprocess.run([preview, "20000", str(RUNS)], check=True, capture_output=True, text=True,
+                         env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
+    samples = [float(x) for x in out.split()]
+    table.add("20,000 resources", "preview tree fill", samples, {}, goal=150, unit="ms")
+
+
+def main():
+    cli, preview = sys.argv[1], sys.argv[2]
+    base = tempfile.mkdtemp(prefix="velmoro-bench-", dir=os.environ.get("BENCH_DIR"))
+    table = Table()
+    print(f"# {RUNS} runs each; {os.cpu_count()} cores; {os.uname().release}; folder {base}", file=sys.stderr)
+    try:
+        bench_tree(table, cli, base, "theme-like", 1, 15, 600, (2 * KIB, 200 * KIB), keep_extractions=True)
+        bench_tree(table, cli, base, "many-small", 2, 200, 20_000, (1 * KIB, 16 * KIB), keep_extractions=True)
+        bench_tree(table, cli, base, "few-large", 3, 1, 4, (256 * MIB, 256 * MIB), keep_extractions=False)
+        bench_list(table, cli, base)
+        bench_memory(table, cli, base)
+        bench_startup(table, cli)
+        bench_preview(table, preview)
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
+    table.print()
+
+
+if __name__ == "__main__":
+    main()
