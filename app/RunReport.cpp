@@ -4,24 +4,26 @@
 #include <QMessageBox>
 #include <QStringList>
 
-void showRunReport(QWidget *parent, const QString &title, const QString &allDoneText,
-                   const QString &failedText, const RunReport &report)
+void showRunReport(QWidget *parent, const RunReportTexts &texts, const RunReport &report)
 {
-    if (report.failures.isEmpty()) {
-        QMessageBox::information(parent, title, allDoneText);
+    if (report.failures.isEmpty() && report.notDone.isEmpty()) {
+        QMessageBox::information(parent, texts.title, texts.allDone);
         return;
     }
-    QStringList items;
+    QString text = report.notDone.isEmpty()
+                       ? texts.someFailed.arg(report.succeeded).arg(report.failures.size())
+                       : texts.cancelled.arg(report.succeeded)
+                             .arg(report.failures.size())
+                             .arg(report.notDone.size());
     QStringList reasons;
     for (const auto &failure : report.failures) {
         const QString item = QDir::toNativeSeparators(failure.first);
-        items.append(item);
+        text += QLatin1Char('\n') + item;
         reasons.append(item + QStringLiteral(": ") + failure.second);
     }
-    QMessageBox box(QMessageBox::Warning, title,
-                    failedText.arg(report.succeeded).arg(report.failures.size())
-                        + QLatin1Char('\n') + items.join(QLatin1Char('\n')),
-                    QMessageBox::Ok, parent);
+    for (const QString &item : report.notDone)
+        reasons.append(QDir::toNativeSeparators(item) + QStringLiteral(": Not done, the run was cancelled."));
+    QMessageBox box(QMessageBox::Warning, texts.title, text, QMessageBox::Ok, parent);
     box.setDetailedText(reasons.join(QLatin1Char('\n')));
     box.exec();
 }

@@ -1,5 +1,6 @@
-// Folders dragged onto the pack table and theme archives dragged onto the
-// unpack table are listed as if they had been added through the dialogs.
+// What reaches the two tables besides their buttons: folders and theme
+// archives dropped on them or named on the command line, listed as if added
+// through the dialogs, and the Delete key.
 
 #include "Velmoro.h"
 
@@ -7,6 +8,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QMimeData>
 #include <QTableWidget>
 #include <QUrl>
@@ -22,15 +26,27 @@ void Velmoro::acceptFileDrops(QTableWidget *table)
     table->setDragDropMode(QAbstractItemView::InternalMove);
 }
 
+// Dropped URLs as paths; what is not a local file (a web address) is left
+// out, so it can never stand for the current folder by accident.
+static QStringList localPaths(const QList<QUrl> &urls)
+{
+    QStringList paths;
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
 // Rows for every qualifying path not listed yet; true when any qualified.
-bool Velmoro::addDroppedPaths(QTableWidget *table, const QList<QUrl> &urls)
+bool Velmoro::addPaths(QTableWidget *table, const QStringList &paths)
 {
     const bool archives = table == themeFileTable;
     bool anyQualified = false;
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            continue; // not a file, and never the current folder by accident
-        QString path = QDir::toNativeSeparators(url.toLocalFile());
+    for (const QString &given : paths) {
+        if (given.isEmpty())
+            continue;
+        QString path = QDir::toNativeSeparators(given);
         if (archives) {
             const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
             if (dot < 0 || path.mid(dot).toLower() != QLatin1String(".tsk"))
@@ -49,6 +65,19 @@ bool Velmoro::addDroppedPaths(QTableWidget *table, const QList<QUrl> &urls)
     return anyQualified;
 }
 
+void Velmoro::openPaths(const QStringList &paths)
+{
+    QStringList absolute;
+    for (const QString &path : paths)
+        absolute.append(QFileInfo(path).absoluteFilePath());
+    const bool archives = addPaths(themeFileTable, absolute);
+    const bool folders = addPaths(themeFolderTable, absolute);
+    if (archives)
+        tabWidget->setCurrentWidget(unpackSplitter->parentWidget());
+    else if (folders)
+        tabWidget->setCurrentWidget(themeFolderTable->parentWidget());
+}
+
 bool Velmoro::eventFilter(QObject *watched, QEvent *event)
 {
     QTableWidget *table = nullptr;
@@ -57,11 +86,20 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
     else if (watched == themeFolderTable || watched == themeFolderTable->viewport())
         table = themeFolderTable;
 
+    if (table && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Delete)) {
+        // Delete does what the table's "移除" button does.
+        if (table == themeFileTable)
+            removeThemeFile();
+        else
+            removeThemeFolder();
+        return true;
+    }
     if (table && event->type() == QEvent::DragEnter) {
         auto *enter = static_cast<QDragEnterEvent *>(event);
         if (enter->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
             // Rows are added as the drag enters; the drop only catches up.
-            if (addDroppedPaths(table, enter->mimeData()->urls()))
+            if (addPaths(table, localPaths(enter->mimeData()->urls())))
                 enter->acceptProposedAction();
             else
                 enter->ignore();
@@ -69,7 +107,7 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
     } else if (table && event->type() == QEvent::Drop) {
         auto *drop = static_cast<QDropEvent *>(event);
         if (drop->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-            addDroppedPaths(table, drop->mimeData()->urls());
+            addPaths(table, localPaths(drop->mimeData()->urls()));
         drop->accept();
     }
     return QMainWindow::eventFilter(watched, event);

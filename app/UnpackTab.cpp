@@ -3,6 +3,7 @@
 
 #include "Velmoro.h"
 
+#include "BackgroundRun.h"
 #include "DialogSeam.h"
 #include "RunReport.h"
 #include "TableSelection.h"
@@ -121,20 +122,59 @@ void Velmoro::unpackThemeFile()
     // An empty field unpacks each archive beside itself, row by row, rather
     // than every archive beside the first one.
     const bool besideArchive = workDirEdit->text().isEmpty();
-    ThemeReader reader;
-    reader.targetDir = outputFolder() + QLatin1Char('/'); // "/" alone for the root folder
+    const QString targetDir = outputFolder() + QLatin1Char('/'); // "/" alone for the root folder
+    QStringList archives;
+    QStringList names;
+    for (int row = 0; row < themeFileTable->rowCount(); ++row) {
+        archives.append(themeFileTable->item(row, 1)->text());
+        names.append(themeFileTable->item(row, 0)->text());
+    }
 
     RunReport report;
-    for (int row = 0; row < themeFileTable->rowCount(); ++row) {
-        const QString archivePath = themeFileTable->item(row, 1)->text();
-        reader.themeFilePath = archivePath;
-        if (besideArchive)
-            reader.targetDir.clear();
-        if (reader.extract())
-            ++report.succeeded;
-        else
-            report.addFailure(archivePath, reader.errorString);
-    }
-    showRunReport(this, tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
-                  tr("%1 个主题已解压，%2 个主题解压失败："), report);
+    RunProgress progress;
+    const auto unpackAll = [&] {
+        QList<qint64> sizes;
+        for (const QString &archive : std::as_const(archives)) {
+            sizes.append(QFileInfo(archive).size());
+            progress.total += sizes.last();
+        }
+        ThemeReader reader; // one for the whole run
+        reader.targetDir = targetDir;
+        qint64 before = 0;
+        for (int i = 0; i < archives.size(); ++i) {
+            if (progress.cancelRequested) {
+                report.notDone.append(archives[i]);
+                continue;
+            }
+            progress.item = i;
+            reader.themeFilePath = archives[i];
+            if (besideArchive)
+                reader.targetDir.clear();
+            reader.progress = [&progress, before](qint64 done, qint64) {
+                progress.done = before + done;
+                return !progress.cancelRequested;
+            };
+            if (reader.extract())
+                ++report.succeeded;
+            else if (progress.cancelRequested)
+                report.notDone.append(archives[i]);
+            else
+                report.addFailure(archives[i], reader.errorString);
+            before += sizes[i];
+            progress.done = before;
+        }
+    };
+    setBusy(true);
+    activeRun = &progress;
+    runInBackground(this, tr("解压主题"), tr("正在解压主题 %1（第 %2 个，共 %3 个）"), names,
+                    progressDialogDelay, progress, unpackAll);
+    activeRun = nullptr;
+    setBusy(false);
+    showRunReport(this,
+                  {tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
+                   tr("%1 个主题已解压，%2 个主题解压失败："),
+                   tr("已取消：%1 个主题已解压，%2 个主题解压失败，%3 个主题未解压。")},
+                  report);
+    if (closeAfterRun)
+        close();
 }

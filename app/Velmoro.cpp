@@ -1,5 +1,6 @@
 #include "Velmoro.h"
 
+#include "BackgroundRun.h"
 #include "DialogSeam.h"
 
 #include <QAction>
@@ -72,8 +73,22 @@ void Velmoro::setDialogSeam(DialogSeam *seam)
 
 void Velmoro::closeEvent(QCloseEvent *event)
 {
-    Q_UNUSED(event);
+    if (activeRun) {
+        // Closing during a run cancels it; the window closes when it has
+        // stopped, so no archive is left half written.
+        activeRun->cancelRequested = true;
+        closeAfterRun = true;
+        event->ignore();
+        return;
+    }
     saveSettings();
+}
+
+void Velmoro::setBusy(bool busy)
+{
+    // While a run goes on, the window paints but takes no new commands.
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
 }
 
 void Velmoro::createActions()

@@ -15,7 +15,6 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
-class QUrl;
 class QTableWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -34,6 +33,14 @@ public:
 
     // Replaces the file dialogs (not owned); null restores the toolkit's.
     void setDialogSeam(DialogSeam *seam);
+
+    // Lists each folder on the pack tab and each theme archive (".tsk") on
+    // the unpack tab, as if they had been dropped there; the tab that
+    // received archives (else folders) comes to the front.
+    void openPaths(const QStringList &paths);
+
+    // How long a pack or unpack runs before its progress dialog shows.
+    void setProgressDialogDelay(int milliseconds) { progressDialogDelay = milliseconds; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -64,7 +71,8 @@ private:
     void appendThemeFolderRow(QString &folderPath);
     void appendThemeFileRow(const QString &archivePath);
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
-    bool addDroppedPaths(QTableWidget *table, const QList<QUrl> &urls);
+    bool addPaths(QTableWidget *table, const QStringList &paths);
+    void setBusy(bool busy);
     void acceptFileDrops(QTableWidget *table);
 
     // The work directory as output paths use it: "/" separators and no final
@@ -105,4 +113,7 @@ private:
     QHash<QTreeWidgetItem *, QHash<QString, QTreeWidgetItem *>> previewChildren;
 
     DialogSeam *dialogs = nullptr;
+    int progressDialogDelay = 500;
+    struct RunProgress *activeRun = nullptr; // while a pack or unpack runs
+    bool closeAfterRun = false;
 };

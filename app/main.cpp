@@ -27,6 +27,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     useFullIconTheme();
     Velmoro window;
+    // Folders and theme archives named on the command line (as a file
+    // manager passes them) are listed as if they had been dropped.
+    window.openPaths(QApplication::arguments().mid(1));
     window.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "TerminalProgress.h"
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"
 #include "util/FormatSize.h"
@@ -18,8 +19,11 @@ bool packFolders(const PackOptions &options, CliOutput &output)
     if (!options.outputDir.isEmpty())
         QDir().mkpath(options.outputDir); // a failure shows as the packer's own message
     bool allPacked = true;
+    TerminalProgress progress(!output.verbose);
     for (const QString &folder : options.folders) {
         ThemePacker packer;
+        progress.start(QStringLiteral("packing"), folder);
+        packer.progress = [&progress](qint64 done, qint64 total) { return progress.update(done, total); };
         // Absolute and clean, so "." or "themes/blue/" still name the folder itself.
         packer.folderPath = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
         packer.themeName = options.themeName;
@@ -31,7 +35,9 @@ bool packFolders(const PackOptions &options, CliOutput &output)
                                    + QStringLiteral(".tsk");
         if (output.verbose)
             packer.entryStarted = [&output](const QString &name) { output.out << name << Qt::endl; };
-        if (!packer.pack()) {
+        const bool packed = packer.pack();
+        progress.finish();
+        if (!packed) {
             output.failure(folder, packer.errorString);
             allPacked = false;
         } else if (output.verbose) {
@@ -44,10 +50,13 @@ bool packFolders(const PackOptions &options, CliOutput &output)
 bool unpackArchives(const UnpackOptions &options, CliOutput &output)
 {
     bool allUnpacked = true;
+    TerminalProgress progress(!output.verbose);
     for (const QString &archive : options.archives) {
         // A reader per archive: an empty target means beside this archive,
         // not beside the first one.
         ThemeReader reader;
+        progress.start(QStringLiteral("unpacking"), archive);
+        reader.progress = [&progress](qint64 done, qint64 total) { return progress.update(done, total); };
         reader.themeFilePath = archive;
         reader.targetDir = options.outputDir;
         if (output.verbose) {
@@ -55,7 +64,9 @@ bool unpackArchives(const UnpackOptions &options, CliOutput &output)
                 output.out << QDir::toNativeSeparators(path) << Qt::endl;
             };
         }
-        if (!reader.extract()) {
+        const bool extracted = reader.extract();
+        progress.finish();
+        if (!extracted) {
             output.failure(archive, reader.errorString);
             allUnpacked = false;
         }

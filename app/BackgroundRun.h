@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+class QWidget;
+
+// What a pack or unpack run shares between its worker thread and the window.
+struct RunProgress
+{
+    std::atomic<int> item{0};         // the theme being worked on
+    std::atomic<qint64> done{0};      // content bytes done over the whole run
+    std::atomic<qint64> total{0};     // content bytes of the whole run, once known
+    std::atomic<bool> cancelRequested{false};
+};
+
+// Runs `work` on a worker thread while the window's event loop goes on (it
+// keeps painting), and returns once the work has finished. When the run
+// takes longer than `delayMs`, a modal progress dialog titled `title` shows
+// the current theme (`labelTemplate` with %1 its name, %2 its number, %3 the
+// count) and the progress by bytes; its Cancel sets `cancelRequested`.
+void runInBackground(QWidget *parent, const QString &title, const QString &labelTemplate,
+                     const QStringList &itemNames, int delayMs, RunProgress &progress,
+                     const std::function<void()> &work);
