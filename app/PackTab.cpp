@@ -6,10 +6,10 @@
 #include "BackgroundRun.h"
 #include "DialogSeam.h"
 #include "RunReport.h"
+#include "TabPage.h"
 #include "TableSelection.h"
 #include "archive/ThemePacker.h"
 
-#include <QBoxLayout>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -27,27 +27,15 @@ void Velmoro::createPackTab()
     themeFolderTable->horizontalHeader()->setStretchLastSection(true);
     acceptFileDrops(themeFolderTable);
 
-    addThemeFolderButton = new QPushButton(tr("增加"));
-    addThemeFolderButton->setObjectName(QStringLiteral("addThemeFolderButton"));
-    removeThemeFolderButton = new QPushButton(tr("移除"));
-    removeThemeFolderButton->setObjectName(QStringLiteral("removeThemeFolderButton"));
-    packThemeFolderButton = new QPushButton(tr("打包主题"));
-    packThemeFolderButton->setObjectName(QStringLiteral("packThemeFolderButton"));
+    addThemeFolderButton = namedButton(tr("增加"), "addThemeFolderButton");
+    removeThemeFolderButton = namedButton(tr("移除"), "removeThemeFolderButton");
+    packThemeFolderButton = namedButton(tr("打包主题"), "packThemeFolderButton");
     connect(addThemeFolderButton, &QPushButton::clicked, this, &Velmoro::addThemeFolder);
     connect(removeThemeFolderButton, &QPushButton::clicked, this, &Velmoro::removeThemeFolder);
     connect(packThemeFolderButton, &QPushButton::clicked, this, &Velmoro::packThemeFolder);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(addThemeFolderButton);
-    buttons->addWidget(removeThemeFolderButton);
-    buttons->addStretch(0);
-    buttons->addWidget(packThemeFolderButton);
-    auto *layout = new QVBoxLayout;
-    layout->addWidget(themeFolderTable);
-    layout->addLayout(buttons);
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("packTab"));
-    page->setLayout(layout);
+    QWidget *page = tabPage("packTab", themeFolderTable, addThemeFolderButton,
+                            removeThemeFolderButton, packThemeFolderButton);
     tabWidget->addTab(page, tr("打包主题"));
 }
 

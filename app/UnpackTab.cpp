@@ -6,10 +6,10 @@
 #include "BackgroundRun.h"
 #include "DialogSeam.h"
 #include "RunReport.h"
+#include "TabPage.h"
 #include "TableSelection.h"
 #include "archive/ThemeReader.h"
 
-#include <QBoxLayout>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -43,27 +43,15 @@ void Velmoro::createUnpackTab()
     unpackSplitter->addWidget(themeFileTable);
     unpackSplitter->addWidget(resourceTree);
 
-    addThemeFileButton = new QPushButton(tr("增加"));
-    addThemeFileButton->setObjectName(QStringLiteral("addThemeFileButton"));
-    removeThemeFileButton = new QPushButton(tr("移除"));
-    removeThemeFileButton->setObjectName(QStringLiteral("removeThemeFileButton"));
-    unpackThemeFileButton = new QPushButton(tr("开始解压"));
-    unpackThemeFileButton->setObjectName(QStringLiteral("unpackThemeFileButton"));
+    addThemeFileButton = namedButton(tr("增加"), "addThemeFileButton");
+    removeThemeFileButton = namedButton(tr("移除"), "removeThemeFileButton");
+    unpackThemeFileButton = namedButton(tr("开始解压"), "unpackThemeFileButton");
     connect(addThemeFileButton, &QPushButton::clicked, this, &Velmoro::addThemeFile);
     connect(removeThemeFileButton, &QPushButton::clicked, this, &Velmoro::removeThemeFile);
     connect(unpackThemeFileButton, &QPushButton::clicked, this, &Velmoro::unpackThemeFile);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(addThemeFileButton);
-    buttons->addWidget(removeThemeFileButton);
-    buttons->addStretch(0);
-    buttons->addWidget(unpackThemeFileButton);
-    auto *layout = new QVBoxLayout;
-    layout->addWidget(unpackSplitter);
-    layout->addLayout(buttons);
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("unpackTab"));
-    page->setLayout(layout);
+    QWidget *page = tabPage("unpackTab", unpackSplitter, addThemeFileButton,
+                            removeThemeFileButton, unpackThemeFileButton);
     tabWidget->addTab(page, tr("解压主题"));
 }
 

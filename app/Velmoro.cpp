@@ -2,6 +2,7 @@
 
 #include "BackgroundRun.h"
 #include "DialogSeam.h"
+#include "TabPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,8 +28,7 @@ Velmoro::Velmoro(QWidget *parent)
     workDirEdit = new QLineEdit;
     workDirEdit->setObjectName(QStringLiteral("workDirEdit"));
     workDirLabel->setBuddy(workDirEdit);
-    changeWorkDirButton = new QPushButton(tr("更改..."));
-    changeWorkDirButton->setObjectName(QStringLiteral("changeWorkDirButton"));
+    changeWorkDirButton = namedButton(tr("更改..."), "changeWorkDirButton");
     connect(changeWorkDirButton, &QPushButton::clicked, this, &Velmoro::changeWorkDir);
 
     tabWidget = new QTabWidget;
