@@ -94,8 +94,11 @@ bool ThemeReader::extract()
     themeName = index.themeName;
 
     qint64 total = 0;
-    for (const ThemeEntry &entry : std::as_const(index.entries))
+    qint64 largest = 0;
+    for (const ThemeEntry &entry : std::as_const(index.entries)) {
         total += entry.size;
+        largest = qMax<qint64>(largest, entry.size);
+    }
     qint64 done = 0;
     bool stopRequested = progress && !progress(0, total);
     ChunkCallback contentWritten;
@@ -108,7 +111,8 @@ bool ThemeReader::extract()
     }
 
     const QString themeFolder = targetDir + themeName;
-    QByteArray buffer(copyBufferSize, Qt::Uninitialized);
+    // No larger than the largest resource needs: small themes stay small.
+    QByteArray buffer(qsizetype(qBound<qint64>(1, largest, copyBufferSize)), Qt::Uninitialized);
     QString readyFolder; // the last folder known to exist
     QStringList failedFiles;
     qint64 entryStart = archive.pos();
