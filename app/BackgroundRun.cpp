@@ -45,3 +45,35 @@ void runInBackground(QWidget *parent, const QString &title, const QString &label
     delete worker;
     ticker.stop();
 }
+
+void workThrough(const QStringList &items, RunProgress &progress, RunReport &report,
+                 const std::function<qint64(int)> &sizeOf,
+                 const std::function<bool(int, const ThemeAdvance &, QString &)> &runOne)
+{
+    QList<qint64> sizes;
+    for (int i = 0; i < items.size(); ++i) {
+        sizes.append(sizeOf(i));
+        progress.total += sizes.last();
+    }
+    qint64 before = 0;
+    for (int i = 0; i < items.size(); ++i) {
+        if (progress.cancelRequested) {
+            report.notDone.append(items[i]);
+            continue;
+        }
+        progress.item = i;
+        const ThemeAdvance advance = [&progress, before](qint64 done) {
+            progress.done = before + done;
+            return !progress.cancelRequested;
+        };
+        QString reason;
+        if (runOne(i, advance, reason))
+            ++report.succeeded;
+        else if (progress.cancelRequested)
+            report.notDone.append(items[i]);
+        else
+            report.addFailure(items[i], reason);
+        before += sizes[i];
+        progress.done = before;
+    }
+}

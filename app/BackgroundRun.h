@@ -1,5 +1,8 @@
 #pragma once
 
+#include "RunReport.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -25,3 +28,14 @@ struct RunProgress
 void runInBackground(QWidget *parent, const QString &title, const QString &labelTemplate,
                      const QStringList &itemNames, int delayMs, RunProgress &progress,
                      const std::function<void()> &work);
+
+// Works through the themes `items` in order, on the worker thread: first
+// their sizes (`sizeOf`), so the progress runs by bytes over all of them,
+// then `runOne(i, advance, reason)` for each, which passes its bytes done so
+// far to `advance` (false once a cancel was asked for) and returns success
+// or fills in the reason it failed. Once a cancel is asked for, the themes
+// not finished are recorded as not done.
+using ThemeAdvance = std::function<bool(qint64 done)>;
+void workThrough(const QStringList &items, RunProgress &progress, RunReport &report,
+                 const std::function<qint64(int)> &sizeOf,
+                 const std::function<bool(int, const ThemeAdvance &, QString &)> &runOne);

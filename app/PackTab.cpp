@@ -87,67 +87,37 @@ void Velmoro::packThemeFolder()
     // file-system root.
     const bool besideFolder = workDirEdit->text().isEmpty();
     const QString output = outputFolder();
-    struct Job
-    {
-        QString folderPath;
-        QString archivePath;
-    };
-    QList<Job> jobs;
+    QStringList folders;
+    QStringList archives;
     QStringList names;
     for (int row = 0; row < themeFolderTable->rowCount(); ++row) {
         const QString folderPath = themeFolderTable->item(row, 1)->text();
         const QString archiveName = themeFolderTable->item(row, 0)->text() + QStringLiteral(".tsk");
-        jobs.append({folderPath, besideFolder ? QFileInfo(folderPath).dir().filePath(archiveName)
-                                              : output + QLatin1Char('/') + archiveName});
+        folders.append(folderPath);
+        archives.append(besideFolder ? QFileInfo(folderPath).dir().filePath(archiveName)
+                                     : output + QLatin1Char('/') + archiveName);
         names.append(themeFolderTable->item(row, 0)->text());
     }
 
     RunReport report;
     RunProgress progress;
-    const auto packAll = [&] {
-        // Sizes first, so the progress runs over all themes by bytes.
-        QList<qint64> sizes;
-        for (const Job &job : std::as_const(jobs)) {
-            ThemePacker scanner;
-            scanner.folderPath = job.folderPath;
-            sizes.append(scanner.contentSize());
-            progress.total += sizes.last();
-        }
-        qint64 before = 0;
-        for (int i = 0; i < jobs.size(); ++i) {
-            if (progress.cancelRequested) {
-                report.notDone.append(jobs[i].folderPath);
-                continue;
-            }
-            progress.item = i;
-            ThemePacker packer; // the header's theme name is the folder's own name
-            packer.folderPath = jobs[i].folderPath;
-            packer.themeFilePath = jobs[i].archivePath;
-            packer.progress = [&progress, before](qint64 done, qint64) {
-                progress.done = before + done;
-                return !progress.cancelRequested;
-            };
-            if (packer.pack())
-                ++report.succeeded;
-            else if (progress.cancelRequested)
-                report.notDone.append(jobs[i].folderPath);
-            else
-                report.addFailure(jobs[i].folderPath, packer.errorString);
-            before += sizes[i];
-            progress.done = before;
-        }
+    const auto sizeOf = [&folders](int i) {
+        ThemePacker scanner;
+        scanner.folderPath = folders[i];
+        return scanner.contentSize();
     };
-    setBusy(true);
-    activeRun = &progress;
-    runInBackground(this, tr("打包主题"), tr("正在打包主题 %1（第 %2 个，共 %3 个）"), names,
-                    progressDialogDelay, progress, packAll);
-    activeRun = nullptr;
-    setBusy(false);
-    showRunReport(this,
-                  {tr("打包主题"), tr("所有主题资源已打包到工作目录文件夹下了！"),
+    const auto packOne = [&](int i, const ThemeAdvance &advance, QString &reason) {
+        ThemePacker packer; // the header's theme name is the folder's own name
+        packer.folderPath = folders[i];
+        packer.themeFilePath = archives[i];
+        packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
+        const bool packed = packer.pack();
+        reason = packer.errorString;
+        return packed;
+    };
+    const auto packAll = [&] { workThrough(folders, progress, report, sizeOf, packOne); };
+    runThemes({tr("打包主题"), tr("所有主题资源已打包到工作目录文件夹下了！"),
                    tr("%1 个主题已打包，%2 个主题打包失败："),
                    tr("已取消：%1 个主题已打包，%2 个主题打包失败，%3 个主题未打包。")},
-                  report);
-    if (closeAfterRun)
-        close();
+              tr("正在打包主题 %1（第 %2 个，共 %3 个）"), names, progress, report, packAll);
 }

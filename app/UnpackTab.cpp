@@ -120,49 +120,21 @@ void Velmoro::unpackThemeFile()
 
     RunReport report;
     RunProgress progress;
-    const auto unpackAll = [&] {
-        QList<qint64> sizes;
-        for (const QString &archive : std::as_const(archives)) {
-            sizes.append(QFileInfo(archive).size());
-            progress.total += sizes.last();
-        }
-        ThemeReader reader; // one for the whole run
-        reader.targetDir = targetDir;
-        qint64 before = 0;
-        for (int i = 0; i < archives.size(); ++i) {
-            if (progress.cancelRequested) {
-                report.notDone.append(archives[i]);
-                continue;
-            }
-            progress.item = i;
-            reader.themeFilePath = archives[i];
-            if (besideArchive)
-                reader.targetDir.clear();
-            reader.progress = [&progress, before](qint64 done, qint64) {
-                progress.done = before + done;
-                return !progress.cancelRequested;
-            };
-            if (reader.extract())
-                ++report.succeeded;
-            else if (progress.cancelRequested)
-                report.notDone.append(archives[i]);
-            else
-                report.addFailure(archives[i], reader.errorString);
-            before += sizes[i];
-            progress.done = before;
-        }
+    ThemeReader reader; // one for the whole run
+    reader.targetDir = targetDir;
+    const auto sizeOf = [&archives](int i) { return QFileInfo(archives[i]).size(); };
+    const auto unpackOne = [&](int i, const ThemeAdvance &advance, QString &reason) {
+        reader.themeFilePath = archives[i];
+        if (besideArchive)
+            reader.targetDir.clear();
+        reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
+        const bool unpacked = reader.extract();
+        reason = reader.errorString;
+        return unpacked;
     };
-    setBusy(true);
-    activeRun = &progress;
-    runInBackground(this, tr("解压主题"), tr("正在解压主题 %1（第 %2 个，共 %3 个）"), names,
-                    progressDialogDelay, progress, unpackAll);
-    activeRun = nullptr;
-    setBusy(false);
-    showRunReport(this,
-                  {tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
+    const auto unpackAll = [&] { workThrough(archives, progress, report, sizeOf, unpackOne); };
+    runThemes({tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
                    tr("%1 个主题已解压，%2 个主题解压失败："),
                    tr("已取消：%1 个主题已解压，%2 个主题解压失败，%3 个主题未解压。")},
-                  report);
-    if (closeAfterRun)
-        close();
+              tr("正在解压主题 %1（第 %2 个，共 %3 个）"), names, progress, report, unpackAll);
 }

@@ -1,6 +1,7 @@
 #include "Velmoro.h"
 
 #include "BackgroundRun.h"
+#include "RunReport.h"
 #include "DialogSeam.h"
 #include "TabPage.h"
 
@@ -82,6 +83,22 @@ void Velmoro::closeEvent(QCloseEvent *event)
         return;
     }
     saveSettings();
+}
+
+// Runs a pack or unpack in the background with the window taking no new
+// commands, then tells how it went; a close asked for meanwhile happens now.
+void Velmoro::runThemes(const RunReportTexts &texts, const QString &labelTemplate,
+                        const QStringList &names, RunProgress &progress, const RunReport &report,
+                        const std::function<void()> &work)
+{
+    setBusy(true);
+    activeRun = &progress;
+    runInBackground(this, texts.title, labelTemplate, names, progressDialogDelay, progress, work);
+    activeRun = nullptr;
+    setBusy(false);
+    showRunReport(this, texts, report);
+    if (closeAfterRun)
+        close();
 }
 
 void Velmoro::setBusy(bool busy)

@@ -7,7 +7,12 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class DialogSeam;
+struct RunProgress;
+struct RunReport;
+struct RunReportTexts;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -73,6 +78,9 @@ private:
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
     bool addPaths(QTableWidget *table, const QStringList &paths);
     void setBusy(bool busy);
+    void runThemes(const RunReportTexts &texts, const QString &labelTemplate,
+                   const QStringList &names, RunProgress &progress,
+                   const RunReport &report, const std::function<void()> &work);
     void acceptFileDrops(QTableWidget *table);
 
     // The work directory as output paths use it: "/" separators and no final
@@ -114,6 +122,6 @@ private:
 
     DialogSeam *dialogs = nullptr;
     int progressDialogDelay = 500;
-    struct RunProgress *activeRun = nullptr; // while a pack or unpack runs
+    RunProgress *activeRun = nullptr; // while a pack or unpack runs
     bool closeAfterRun = false;
 };
