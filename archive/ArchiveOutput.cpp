@@ -7,8 +7,9 @@
 namespace {
 // Resources below this size are gathered; it is also the copy chunk size.
 constexpr qint64 blockSize = 1024 * 1024;
-// How much is written between two requests to start disk writes.
-constexpr qint64 writebackInterval = 32 * 1024 * 1024;
+// How much is written between two requests to start disk writes: often
+// enough that the disk is kept busy from early on.
+constexpr qint64 writebackInterval = 4 * 1024 * 1024;
 } // namespace
 
 ArchiveOutput::ArchiveOutput(QIODevice &device, ChunkCallback contentCopied)
