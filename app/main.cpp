@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 // Without a desktop session Qt falls back to the bare "hicolor" icon theme,
 // which has no icons for file types; use a full theme installed on the
@@ -25,6 +27,12 @@ static void useFullIconTheme()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The window speaks Chinese, so the toolkit's own buttons (OK, Cancel,
+    // Show Details...) should too, where Qt's translations are installed.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
     useFullIconTheme();
     Velmoro window;
     // Folders and theme archives named on the command line (as a file
