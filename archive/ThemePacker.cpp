@@ -1,6 +1,7 @@
 #include "ThemePacker.h"
 
 #include "ArchiveOutput.h"
+#include "ContentProgress.h"
 #include "ThemeFormat.h"
 
 #include <QDir>
@@ -202,23 +203,14 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
     qint64 total = 0;
     for (const SourceFile &file : files)
         total += file.size;
-    qint64 done = 0;
-    bool stopRequested = progress && !progress(0, total);
-    ChunkCallback contentCopied;
-    if (progress) {
-        contentCopied = [this, &done, &stopRequested, total](qint64 copied) {
-            done += copied;
-            stopRequested = !progress(done, total);
-            return !stopRequested;
-        };
-    }
-    ArchiveOutput output(archive, contentCopied);
+    ContentProgress copied(progress, total);
+    ArchiveOutput output(archive, copied.chunkCallback());
     if (!output.write(head)) {
         errorString = QLatin1String(writeFailedMessage);
         return false;
     }
     for (qsizetype i = 0; i + 1 < files.size(); ++i) { // the last item is the closing one
-        if (stopRequested) {
+        if (copied.stopRequested()) {
             errorString = QLatin1String(cancelledMessage);
             return false;
         }
@@ -249,7 +241,7 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
             return false;
         }
     }
-    if (stopRequested) { // even after the last resource: nothing replaces the old archive
+    if (copied.stopRequested()) { // even after the last resource: nothing replaces the old archive
         errorString = QLatin1String(cancelledMessage);
         return false;
     }

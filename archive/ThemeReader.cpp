@@ -1,5 +1,6 @@
 #include "ThemeReader.h"
 
+#include "ContentProgress.h"
 #include "ThemeIndexParser.h"
 #include "util/StreamCopy.h"
 
@@ -99,16 +100,8 @@ bool ThemeReader::extract()
         total += entry.size;
         largest = qMax<qint64>(largest, entry.size);
     }
-    qint64 done = 0;
-    bool stopRequested = progress && !progress(0, total);
-    ChunkCallback contentWritten;
-    if (progress) {
-        contentWritten = [this, &done, &stopRequested, total](qint64 written) {
-            done += written;
-            stopRequested = !progress(done, total);
-            return !stopRequested;
-        };
-    }
+    ContentProgress written(progress, total);
+    const ChunkCallback contentWritten = written.chunkCallback();
 
     const QString themeFolder = targetDir + themeName;
     // No larger than the largest resource needs: small themes stay small.
@@ -117,7 +110,7 @@ bool ThemeReader::extract()
     QStringList failedFiles;
     qint64 entryStart = archive.pos();
     for (const ThemeEntry &entry : std::as_const(index.entries)) {
-        if (stopRequested) { // a cancel stops between files; those written stay whole
+        if (written.stopRequested()) { // a cancel stops between files; those written stay whole
             errorString = QLatin1String(cancelledMessage);
             return false;
         }
