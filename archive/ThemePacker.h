@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ThemeFailure.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -29,6 +31,8 @@ public:
     QString themeName;     // input, or the folder's own name when empty
     QString themeFilePath; // input, or "<beside the folder>/<themeName>.tsk" when empty
     QString errorString;   // English message of the last failure; never cleared
+    ThemeFailure failure = ThemeFailure::None; // what kind of failure errorString tells of
+    QString systemError;   // the system's reason for it ("No space left on device"), or empty
 
     // Called with each entry name just before its contents are copied.
     std::function<void(const QString &entryName)> entryStarted;

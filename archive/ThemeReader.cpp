@@ -36,10 +36,12 @@ qint32 ThemeReader::decodeInt32(const QByteArray &bytes)
 }
 
 // Opens and parses an archive, turning each failure into its message.
-static bool openAndParse(QFile &archive, ThemeIndex &index, QString &errorString)
+static bool openAndParse(QFile &archive, ThemeIndex &index, QString &errorString,
+                         ThemeFailure &failure)
 {
     if (!archive.open(QIODevice::ReadOnly)) {
         errorString = QLatin1String(openFailedMessage);
+        failure = ThemeFailure::Unreadable;
         return false;
     }
     switch (parseThemeIndex(archive, archive.size(), index)) {
@@ -47,12 +49,15 @@ static bool openAndParse(QFile &archive, ThemeIndex &index, QString &errorString
         return true;
     case ThemeIndexStatus::NoTag:
         errorString = QLatin1String(noTagMessage);
+        failure = ThemeFailure::NotArchive;
         break;
     case ThemeIndexStatus::Damaged:
         errorString = QLatin1String(damagedMessage);
+        failure = ThemeFailure::Damaged;
         break;
     case ThemeIndexStatus::UnsafeName:
         errorString = QLatin1String(unsafeNameMessage);
+        failure = ThemeFailure::Unsafe;
         break;
     }
     return false;
@@ -62,11 +67,12 @@ bool ThemeReader::readIndex(const QString &archivePath, ThemeEntryList &entries,
 {
     if (!QFileInfo::exists(archivePath)) {
         errorString = QLatin1String(missingMessage);
+        failure = ThemeFailure::Missing;
         return false;
     }
     QFile archive(archivePath);
     ThemeIndex index;
-    if (!openAndParse(archive, index, errorString))
+    if (!openAndParse(archive, index, errorString, failure))
         return false;
     version = index.version;
     themeName = index.themeName;
@@ -78,6 +84,7 @@ bool ThemeReader::extract()
 {
     if (!QFileInfo::exists(themeFilePath)) {
         errorString = QLatin1String(missingMessage);
+        failure = ThemeFailure::Missing;
         return false;
     }
     // Normalised before the archive is opened, so the value stays even when a
@@ -89,7 +96,7 @@ bool ThemeReader::extract()
 
     QFile archive(themeFilePath);
     ThemeIndex index;
-    if (!openAndParse(archive, index, errorString))
+    if (!openAndParse(archive, index, errorString, failure))
         return false;
     version = index.version;
     themeName = index.themeName;

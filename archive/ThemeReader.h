@@ -1,11 +1,15 @@
 #pragma once
 
 #include "ThemeEntry.h"
+#include "ThemeFailure.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+
+class QIODevice;
 
 // Reads theme archives: the index of one (readIndex) or the whole of one
 // unpacked into a folder (extract).
@@ -17,6 +21,8 @@ public:
     QString version;       // version of the last archive read, "major.minor.patch"
     QString themeFilePath; // extract(): the archive to unpack
     QString errorString;   // English message of the last failure; never cleared
+    ThemeFailure failure = ThemeFailure::None; // what kind of failure errorString tells of
+    QString systemError;   // the system's reason for it ("No space left on device"), or empty
 
     // Called with each file's path once it has been written by extract().
     std::function<void(const QString &filePath)> fileWritten;
@@ -34,6 +40,14 @@ public:
     // Unpacks themeFilePath into targetDir + themeName. A damaged or unsafe
     // archive is refused before anything is written.
     bool extract();
+
+    // Like extract(), but writes only the entries named in `names` (entry
+    // names as the index holds them, "/img/bg.png"), with the same checks.
+    bool extractEntries(const QStringList &names);
+
+    // Writes the contents of the entry `name` of the archive at `archivePath`
+    // into `out`, after the same checks as extract().
+    bool readEntry(const QString &archivePath, const QString &name, QIODevice &out);
 
     // First four bytes, little-endian; 0 when there are fewer than four.
     static qint32 decodeInt32(const QByteArray &bytes);
