@@ -35,9 +35,10 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&toolkitTexts);
     useFullIconTheme();
     Velmoro window;
-    // Folders and theme archives named on the command line (as a file
-    // manager passes them) are listed as if they had been dropped.
-    window.openPaths(QApplication::arguments().mid(1));
     window.show();
+    // Folders and theme archives named on the command line (as a file
+    // manager passes them) are listed as if they had been dropped; shown
+    // first, so that a box about refused archives has its window behind it.
+    window.openPaths(QApplication::arguments().mid(1));
     return app.exec();
 }
