@@ -1,13 +1,13 @@
 #include "ThemeReader.h"
 
 #include "ContentProgress.h"
+#include "ThemeFormat.h"
 #include "ThemeIndexParser.h"
 #include "util/StreamCopy.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
 
 namespace {
 
@@ -32,7 +32,7 @@ qint32 ThemeReader::decodeInt32(const QByteArray &bytes)
 {
     if (bytes.size() < 4)
         return 0;
-    return qFromLittleEndian<qint32>(bytes.constData());
+    return ThemeFormat::readInt32(bytes.constData());
 }
 
 // Opens and parses an archive, turning each failure into its message.

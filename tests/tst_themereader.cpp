@@ -264,6 +264,16 @@ void TestThemeReader::refusesHostileNames_data()
     QTest::newRow("theme name leads up") << QByteArray("../sentinel") << QByteArray("/x");
     QTest::newRow("theme name leads up by backslash") << QByteArray("..\\sentinel") << QByteArray("/x");
     QTest::newRow("theme name with NUL") << QByteArray("de\0mo", 5) << QByteArray("/x");
+    // Each name is harmless on its own; joined without a separator they are not.
+    QTest::newRow("theme . joins entry ./x into ../x") << QByteArray(".") << QByteArray("./escaped.txt");
+    QTest::newRow("theme . joins entry . into ..") << QByteArray(".") << QByteArray(".");
+    QTest::newRow("theme a/. joins entry ./b into a/../b") << QByteArray("a/.") << QByteArray("./b");
+    QTest::newRow("theme x\\. joins entry ./y into x\\../y") << QByteArray("x\\.") << QByteArray("./y");
+    QTest::newRow("entry without / lands beside the theme folder") << QByteArray("a") << QByteArray("b");
+    QTest::newRow("theme ending in \\ lands beside on Linux") << QByteArray("a\\") << QByteArray("b");
+    QTest::newRow("entry names the theme folder itself") << QByteArray("demo") << QByteArray("/");
+    QTest::newRow("entry names the theme folder by /.") << QByteArray("demo") << QByteArray("/./");
+    QTest::newRow("empty entry name, empty theme") << QByteArray("") << QByteArray("");
 }
 
 void TestThemeReader::refusesHostileNames()
