@@ -162,7 +162,7 @@ bool staysInsideThemeFolder(QStringView themeName, QStringView entryName)
         Parts theme;
         Parts file;
         if (!normalise(themeName, backslashSeparates, theme)
-            || !normalise(joined, backslashSeparates, file) || file.size() <= theme.size())
+            || !normalise(joined, backslashSeparates, file) || file.size() < theme.size())
             return false;
         for (qsizetype i = 0; i < theme.size(); ++i) {
             if (theme[i] != file[i])

@@ -35,8 +35,10 @@ bool isSafeName(QStringView name);
 // theme name, and each file is that followed directly by its entry name:
 // plain text joined without a separator in between. True when, on every
 // platform ("\" read as a separator or not), the joined path of `entryName`
-// lies strictly inside the theme folder. Theme "." with entry "./x" joins
-// into "../x" and fails, as does theme "a" with entry "b" ("ab").
+// lies inside the theme folder (or is the folder itself, as for the entry
+// "/", which names no file and so can never be written). Theme "." with
+// entry "./x" joins into "../x" and fails, as does theme "a" with entry "b"
+// ("ab", beside the theme folder "a").
 bool staysInsideThemeFolder(QStringView themeName, QStringView entryName);
 
 // The components of the theme folder below the target, and those of an
