@@ -547,7 +547,7 @@ void TestVelmoro::explainsFailures_data()
     QTest::newRow("missing folder")
         << "missingFolder" << "找不到这个主题资源文件夹，它可能已被移动、改名或删除。请把它重新加入列表。" << false << true;
     QTest::newRow("disk full while unpacking")
-        << "diskFull" << "磁盘空间已满，主题没能全部解压。请腾出空间后重试。" << true << true;
+        << "diskFull" << "磁盘空间已满，主题没能全部解压。请腾出空间后重试。" << true << false;
     QTest::newRow("archive damaged after it was listed")
         << "damagedArchive" << "主题文件已损坏，没有解压。请重新获取这个主题文件。" << false << false;
     QTest::newRow("archive unsafe after it was listed")
