@@ -28,6 +28,7 @@ void Velmoro::createPackTab()
     themeFolderTable->horizontalHeader()->setStretchLastSection(true);
     themeFolderTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFolderTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
+    themeFolderTable->setWordWrap(false);                 // on one line, shortened rather than broken
     acceptFileDrops(themeFolderTable);
 
     addThemeFolderButton = namedButton(tr("增加"), "addThemeFolderButton");

@@ -35,6 +35,7 @@ void Velmoro::createUnpackTab()
     themeFileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     themeFileTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFileTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
+    themeFileTable->setWordWrap(false);                 // on one line, shortened rather than broken
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
 

@@ -37,8 +37,11 @@ int main(int argc, char *argv[])
     Velmoro window;
     window.show();
     // Folders and theme archives named on the command line (as a file
-    // manager passes them) are listed as if they had been dropped; shown
-    // first, so that a box about refused archives has its window behind it.
-    window.openPaths(QApplication::arguments().mid(1));
+    // manager passes them) are listed as if they had been dropped, once the
+    // event loop runs, so that a box about refused archives opens over a
+    // window that is already on screen.
+    QMetaObject::invokeMethod(
+        &window, [&window] { window.openPaths(QApplication::arguments().mid(1)); },
+        Qt::QueuedConnection);
     return app.exec();
 }

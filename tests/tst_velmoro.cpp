@@ -121,6 +121,7 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(folders->item(0, 1)->toolTip(), QDir::toNativeSeparators(path("blue")));
     QCOMPARE(folders->textElideMode(), Qt::ElideMiddle); // long paths keep their start and end
     QCOMPARE(files->textElideMode(), Qt::ElideMiddle);
+    QVERIFY(!folders->wordWrap() && !files->wordWrap());
 }
 
 void TestVelmoro::buildsMenus()
