@@ -19,8 +19,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 using namespace TestArchive;
 
@@ -602,6 +604,7 @@ void TestVelmoro::explainsFailures()
 
     {
         const FilePermissionsEnforced asUser;
+#ifdef Q_OS_LINUX
         // Writes beyond 64 KiB fail as on a full disk (with "File too large").
         rlimit previousLimit{};
         getrlimit(RLIMIT_FSIZE, &previousLimit);
@@ -614,6 +617,11 @@ void TestVelmoro::explainsFailures()
         runAndWait(button);
         setrlimit(RLIMIT_FSIZE, &previousLimit);
         std::signal(SIGXFSZ, previousSignal);
+#else
+        if (setUp == QLatin1String("diskFull"))
+            QSKIP("a full disk is imitated with a file size limit, on Linux");
+        runAndWait(button);
+#endif
     }
     QFile::setPermissions(path("out"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(path("themes/blue/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -629,36 +637,26 @@ void TestVelmoro::explainsFailures()
     QCOMPARE(box.details.contains(QStringLiteral("系统给出的原因：")), systemReason);
 }
 
-// The toolkit's box behind the seam: the extra button is there, and pressing
-// it is what the window hears.
+// The toolkit's box behind the seam: pressing its extra button is what the
+// window hears, and OK is not.
 void TestVelmoro::toolkitBoxOffersFolder()
 {
-    DialogSeam toolkit;
-    WindowMessage message;
-    message.kind = WindowMessage::Kind::Warning;
-    message.title = QStringLiteral("打包主题");
-    message.text = QStringLiteral("1 个主题已打包，1 个主题打包失败：");
-    message.details = QStringLiteral("English details");
-    message.actionText = QStringLiteral("打开文件夹");
-
-    QStringList seen;
-    QString pressed = "actionButton";
+    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "text", "details", "打开文件夹"};
+    QString press = "actionButton";
+    QString shownText;
     ShownWindows answerer([&](QWidget *shown) {
         auto *box = qobject_cast<QMessageBox *>(shown);
         if (!box)
             return;
-        seen << box->windowTitle() << box->text() << box->detailedText();
-        seen << QString::number(box->icon() == QMessageBox::Warning);
-        QTimer::singleShot(0, box, [box, &pressed] {
-            for (QAbstractButton *button : box->buttons()) {
-                if (button->objectName() == pressed || (pressed.isEmpty() && box->buttonRole(button) == QMessageBox::AcceptRole))
-                    button->click();
-            }
-        });
+        shownText = box->text() + '|' + box->detailedText();
+        QAbstractButton *button = press.isEmpty() ? box->button(QMessageBox::Ok)
+                                                  : box->findChild<QAbstractButton *>(press);
+        QTimer::singleShot(0, button, &QAbstractButton::click);
     });
+    DialogSeam toolkit;
     QVERIFY(toolkit.showMessage(nullptr, message));
-    QCOMPARE(seen, (QStringList{message.title, message.text, message.details, "1"}));
-    pressed.clear(); // OK this time
+    QCOMPARE(shownText, QStringLiteral("text|details"));
+    press.clear();
     QVERIFY(!toolkit.showMessage(nullptr, message));
 }
 
