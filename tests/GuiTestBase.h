@@ -71,7 +71,7 @@ public:
 class ShownWindows : public QObject
 {
 public:
-    explicit ShownWindows(std::function<void(QWidget *)> onShow = {}) : onShow(std::move(onShow))
+    explicit ShownWindows(std::function<void(QWidget *)> action = {}) : onShow(std::move(action))
     {
         qApp->installEventFilter(this);
     }
