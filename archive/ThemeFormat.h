@@ -60,9 +60,4 @@ inline IndexRecord readIndexRecord(const char *record)
     return IndexRecord{readInt32(record), readInt32(record + 4)};
 }
 
-// The most files (and folders) a pack looks at: far more than any theme
-// holds, so reaching it means a scan gone astray (links that reach the same
-// folders by many routes), which stops before it eats the machine.
-inline constexpr qint64 maxEntries = 1000000;
-
 } // namespace ThemeFormat

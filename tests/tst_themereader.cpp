@@ -2,7 +2,6 @@
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,8 +10,6 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 using namespace TestArchive;
@@ -622,20 +619,8 @@ void TestThemeReader::writesNothingThroughWhatIsInTheWay()
     const QString target = work + QStringLiteral("/target");
     writeFile(work + QStringLiteral("/sentinel/keep.txt"), "precious");
     QDir().mkpath(target);
-    for (const QString &plant : planted) {
-        const QString spec = plant.mid(2);
-        const QString at = target + QLatin1Char('/') + spec.section(QRegularExpression("->|="), 0, 0);
-        QDir().mkpath(QFileInfo(at).absolutePath());
-        const QString to = spec.section(QStringLiteral("->"), 1);
-        switch (plant.at(0).toLatin1()) {
-        case 'd': QVERIFY(QDir().mkpath(at)); break;
-        case 'f': QVERIFY(writeFile(at, spec.section(QLatin1Char('='), 1).toUtf8())); break;
-        case 'l': QVERIFY(::symlink(to.toUtf8().constData(), QFile::encodeName(at).constData()) == 0); break;
-        case 'h': QVERIFY(::link(QFile::encodeName(QFileInfo(at).absolutePath() + QLatin1Char('/') + to).constData(),
-                                 QFile::encodeName(at).constData()) == 0); break;
-        case 'p': QVERIFY(::mkfifo(QFile::encodeName(at).constData(), 0600) == 0); break;
-        }
-    }
+    for (const QString &instruction : planted)
+        QVERIFY2(plant(QFile::encodeName(target), instruction.toUtf8()), qPrintable(instruction));
     const QString archivePath = work + QLatin1Char('/') + archiveName;
     writeFile(archivePath, archive);
 
