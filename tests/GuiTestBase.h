@@ -19,12 +19,6 @@
 #include <functional>
 #include <memory>
 
-#ifdef Q_OS_LINUX
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-
 // Answers the window's dialogs from queues and records everything it showed.
 class ScriptedDialogs : public DialogSeam
 {
@@ -95,43 +89,6 @@ protected:
 
 private:
     std::function<void(QWidget *)> onShow;
-};
-
-// While it lives, the calling thread, and every thread it starts, is held to
-// file permissions even when the tests run as root: the capabilities that
-// bypass them are left out of its effective set (and restored afterwards).
-class FilePermissionsEnforced
-{
-public:
-    FilePermissionsEnforced()
-    {
-#ifdef Q_OS_LINUX
-        header.version = _LINUX_CAPABILITY_VERSION_3;
-        header.pid = 0;
-        if (syscall(SYS_capget, &header, saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
-        for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-            reduced[capability / 32].effective &= ~(1u << (capability % 32));
-        active = syscall(SYS_capset, &header, reduced) == 0;
-#endif
-    }
-    ~FilePermissionsEnforced()
-    {
-#ifdef Q_OS_LINUX
-        if (active)
-            syscall(SYS_capset, &header, saved);
-#endif
-    }
-    FilePermissionsEnforced(const FilePermissionsEnforced &) = delete;
-    FilePermissionsEnforced &operator=(const FilePermissionsEnforced &) = delete;
-
-private:
-#ifdef Q_OS_LINUX
-    __user_cap_header_struct header{};
-    __user_cap_data_struct saved[2]{};
-    bool active = false;
-#endif
 };
 
 class GuiTestBase : public QObject
