@@ -2,6 +2,7 @@
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -200,6 +201,7 @@ void TestThemeReader::refusesDamagedArchives_data()
     row("closing record past the end (cut-short download)", 56, 106);
     row("largest name length", 72, 0x7FFFFFFF);
     row("smallest data offset", 40, qint32(0x80000000));
+    row("first contents not right after the end record", 40, 96);
 }
 
 void TestThemeReader::refusesDamagedArchives()
@@ -221,6 +223,13 @@ void TestThemeReader::refusesDamagedArchives()
     reader.targetDir = target;
     QVERIFY(!reader.extract());
     QCOMPARE(reader.errorString, message);
+    QVERIFY(!reader.extractEntries({"/a.png"}));
+    QCOMPARE(reader.errorString, message);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QVERIFY(!reader.readEntry(path, QStringLiteral("/a.png"), bytes));
+    QCOMPARE(reader.errorString, message);
+    QCOMPARE(bytes.data(), QByteArray());
     QCOMPARE(listAll(target), QStringList());
 }
 
@@ -306,6 +315,12 @@ void TestThemeReader::refusesHostileNames()
     reader.targetDir = target;
     QVERIFY(!reader.extract());
     QCOMPARE(reader.errorString, unsafe);
+    QVERIFY(!reader.extractEntries({"/first"}));
+    QCOMPARE(reader.failure, ThemeFailure::Unsafe);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QVERIFY(!reader.readEntry(path, QStringLiteral("/first"), bytes));
+    QCOMPARE(reader.failure, ThemeFailure::Unsafe);
     QCOMPARE(listAll(target), QStringList());
     QCOMPARE(listAll(sentinel), QStringList());
     QCOMPARE(listAll(temp->filePath(QStringLiteral("work"))), (QStringList{"sentinel", "target"}));
@@ -510,6 +525,18 @@ void TestThemeReader::roundTripsVariedTree()
     QCOMPARE(listTree(reader.targetDir + QStringLiteral("往返")), expected);
     QCOMPARE(listAll(reader.targetDir + QStringLiteral("往返")).filter(QStringLiteral("empty")),
              QStringList()); // empty folders leave no trace
+
+    // One resource's bytes on their own, and a chosen few unpacked alone.
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        QBuffer bytes;
+        bytes.open(QIODevice::WriteOnly);
+        QVERIFY2(reader.readEntry(packer.themeFilePath, QLatin1Char('/') + it.key(), bytes), qPrintable(it.key()));
+        QCOMPARE(bytes.data(), it.value());
+    }
+    reader.targetDir = temp->filePath(QStringLiteral("chosen"));
+    QVERIFY2(reader.extractEntries({"/img/large.bin", "/空/文件"}), qPrintable(reader.errorString));
+    QCOMPARE(listTree(reader.targetDir + QStringLiteral("往返")),
+             (QMap<QString, QByteArray>{{"img/large.bin", expected.value("img/large.bin")}, {"空/文件", ""}}));
 }
 
 void TestThemeReader::reportsProgressAndCancels_data()
