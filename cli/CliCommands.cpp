@@ -228,13 +228,39 @@ bool packFolders(const PackOptions &options, CliOutput &output)
     return output.flush() && allPacked && !interrupted();
 }
 
+// The theme folder an archive would be unpacked into; empty when its index
+// cannot be read (the unpack then says why).
+QString themeFolderOf(const QString &archive, const QString &outputDir)
+{
+    ThemeReader reader;
+    ThemeEntryList entries;
+    QString theme;
+    if (!reader.readIndex(archive, entries, theme))
+        return QString();
+    const QString target = outputDir.isEmpty() ? QFileInfo(archive).absolutePath() : outputDir;
+    return QDir::cleanPath(QFileInfo(target).absoluteFilePath() + QLatin1Char('/') + theme);
+}
+
 bool unpackArchives(const UnpackOptions &options, CliOutput &output)
 {
     bool allUnpacked = true;
+    QHash<QString, QString> unpackedInto; // theme folder -> the archive unpacked into it in this run
     TerminalProgress progress(output.err, output.errIsTerminal && !output.verbose);
     for (const QString &archive : options.archives) {
         if (interrupted())
             break;
+        // Two archives of one theme name would mix their files in one folder,
+        // the later silently replacing the earlier's: the later one fails.
+        const QString themeFolder = themeFolderOf(archive, options.outputDir);
+        if (!themeFolder.isEmpty() && unpackedInto.contains(themeFolder)) {
+            output.failure(archive, QStringLiteral("The theme folder %1 was already written in this run from %2.")
+                                        .arg(QDir::toNativeSeparators(themeFolder),
+                                             QDir::toNativeSeparators(unpackedInto.value(themeFolder))));
+            allUnpacked = false;
+            continue;
+        }
+        if (!themeFolder.isEmpty())
+            unpackedInto.insert(themeFolder, archive);
         // A reader per archive: an empty target means beside this archive,
         // not beside the first one.
         ThemeReader reader;

@@ -160,6 +160,10 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{"unpack", "good.tsk", "-d", "blocked"}
         << QStringList{"good.tsk: Can NOT write 2 resource files, the first: blocked/demo/a.png (Not a directory)"}
         << QStringList{};
+    QTest::newRow("unpack: two archives of one theme name into one folder")
+        << QStringList{"unpack", "good.tsk", "again.tsk", "-d", "out"}
+        << QStringList{"again.tsk: The theme folder %1/out/demo was already written in this run from good.tsk."}
+        << QStringList{"out/demo/other"};
     QTest::newRow("pack: missing folder, then a good one")
         << QStringList{"pack", "nofolder", "good", "-d", "out"}
         << QStringList{"nofolder: The dir path is NOT validate."} << QStringList{};
@@ -191,6 +195,7 @@ void TestCli::reportsEachFailedItem()
     writeFile(path("good.tsk"), demoArchive());
     writeFile(path("cut.tsk"), demoArchive().left(100));
     writeFile(path("hostile.tsk"), build("demo", {{"/../escaped", "x"}}));
+    writeFile(path("again.tsk"), build("demo", {{"/other", "x"}}));
     writeFile(path("good/a"), "a");
     writeFile(path("first/theme/a"), "1");
     writeFile(path("second/theme/b"), "2");
