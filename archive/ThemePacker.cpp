@@ -23,13 +23,15 @@ const char writeFailedMessage[] = "Can NOT write the theme file.";
 const char tooLargeMessage[] = "The theme file would reach 2 GB, more than a theme file can hold.";
 const char tooManyFilesMessage[] =
     "The folder holds more than 1,000,000 files, more than a theme file can hold.";
+const char namesTooLongMessage[] =
+    "The names of the folder's resources take more than 64 MiB together, more than a theme file can hold.";
 const char tooManyFoldersMessage[] = "The folder holds more than 100,000 folders (counting every "
                                      "way that links lead to them), more than a theme file can hold.";
 
 // Far more than any theme holds: a scan that reaches either has gone astray
 // (links that reach the same folders by many routes double the folders per
 // level), and stops before it eats the machine's time and memory.
-constexpr qint64 maxFiles = 1000000;
+constexpr qint64 maxFiles = ThemeFormat::maxEntries; // what a reader takes in
 constexpr qint64 maxFolders = 100000;
 const char readFailedMessage[] = "Can NOT read the resource file: %1";
 const char unreadableFolderMessage[] = "Can NOT read the resource folder: %1";
@@ -199,6 +201,9 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
             return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
         if (++scannedFiles > maxFiles)
             return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFilesMessage));
+        scannedNameBytes += file.encodedName.size();
+        if (scannedNameBytes > ThemeFormat::maxNamesLength || file.encodedName.size() > ThemeFormat::maxNameLength)
+            return fail(ThemeFailure::TooLarge, QLatin1String(namesTooLongMessage)); // the reader would refuse it
         files.append(file);
     }
 
@@ -247,6 +252,7 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
     foldersBeingScanned.clear();
     scannedFiles = 0;
     scannedFolders = 0;
+    scannedNameBytes = 0;
     // Header, name block, index length, closing record and end record.
     scannedBytes = ThemeFormat::headerSize + 4 + nameBlock + 4 + ThemeFormat::indexRecordSize
                    + ThemeFormat::endRecordSize;
@@ -358,6 +364,12 @@ bool ThemePacker::pack()
     if (!prepare(files, head))
         return false;
 
+    // A device, FIFO or socket in the archive's place (/dev/null, say) is
+    // never replaced by a file: the archive goes to a file or nowhere.
+    const QFileInfo existing(themeFilePath);
+    if (existing.exists() && !existing.isFile() && !existing.isDir())
+        return fail(ThemeFailure::Unwritable, QLatin1String(savePathMessage),
+                    QStringLiteral("Not a regular file"));
     // Written beside the old archive and renamed over it only when complete,
     // so a failed pack never leaves a broken archive behind.
     QSaveFile archive(themeFilePath);
