@@ -9,8 +9,10 @@ if [ "${1:-}" = --preset ]; then
     preset=${2:?--preset needs a name}
     shift 2
 fi
-# The install test validates the desktop entry and the MIME type.
-extra_packages=(desktop-file-utils shared-mime-info)
+# What the tests check the installed files and the package with: the desktop
+# entry and MIME type validators, appstreamcli for the metainfo, and
+# dpkg-shlibdeps for the package's dependencies.
+extra_packages=(desktop-file-utils shared-mime-info appstream dpkg-dev)
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # ctest's preset runs the tests headless (QT_QPA_PLATFORM=offscreen), each
 # with its own HOME and data folder.
