@@ -1,0 +1,43 @@
+#include "EntrySelection.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+QStringList selectEntries(const ThemeEntryList &entries, const QStringList &patterns,
+                          QStringList &unmatched)
+{
+    QList<QRegularExpression> expressions;
+    for (QString pattern : patterns) {
+        while (pattern.startsWith(QLatin1Char('/')))
+            pattern.remove(0, 1);
+        while (pattern.endsWith(QLatin1Char('/')))
+            pattern.chop(1);
+        expressions.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)));
+    }
+    QList<bool> used(patterns.size(), false);
+    QStringList chosen;
+    QSet<QString> seen;
+    for (const ThemeEntry &entry : entries) {
+        // The entry's path and every folder above it: "a/b/c", "a/b", "a".
+        const QString path = entry.name.mid(entry.name.startsWith(QLatin1Char('/')) ? 1 : 0);
+        bool matched = false;
+        for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(QLatin1Char('/'), end - 1)) {
+            const QStringView candidate = QStringView(path).left(end);
+            for (qsizetype i = 0; i < expressions.size(); ++i) {
+                if (expressions[i].match(candidate).hasMatch()) {
+                    used[i] = true;
+                    matched = true;
+                }
+            }
+        }
+        if (matched && !seen.contains(entry.name)) {
+            seen.insert(entry.name);
+            chosen.append(entry.name);
+        }
+    }
+    for (qsizetype i = 0; i < patterns.size(); ++i) {
+        if (!used[i])
+            unmatched.append(patterns[i]);
+    }
+    return chosen;
+}
