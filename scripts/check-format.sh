@@ -4,16 +4,17 @@
 #   bash scripts/check-format.sh            every tracked .cpp and .h file
 #   bash scripts/check-format.sh REV        only those changed since REV (e.g. main)
 #   bash scripts/check-format.sh --fix [REV]  rewrite them instead
+#   bash scripts/check-format.sh --names-only [REV]  name the files that differ, no diffs
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/packages.sh
 require_packages clang-format-14 git
 
-fix=no
-if [ "${1:-}" = --fix ]; then
-    fix=yes
-    shift
-fi
+mode=diff
+case ${1:-} in
+    --fix) mode=fix; shift ;;
+    --names-only) mode=names; shift ;;
+esac
 if (($#)); then
     # Changed since REV, committed or not, and still present.
     mapfile -t files < <(git diff --name-only --diff-filter=d "$1" -- '*.cpp' '*.h')
@@ -25,14 +26,16 @@ if ((${#files[@]} == 0)); then
     exit 0
 fi
 
-if [ "$fix" = yes ]; then
+if [ "$mode" = fix ]; then
     clang-format-14 -i -- "${files[@]}"
     echo "format: ${#files[@]} files formatted"
     exit 0
 fi
 bad=0
 for file in "${files[@]}"; do
-    if ! diff -u --label "$file" --label "$file (formatted)" \
+    if [ "$mode" = names ]; then
+        clang-format-14 -- "$file" | cmp -s "$file" - || { echo "$file"; bad=$((bad + 1)); }
+    elif ! diff -u --label "$file" --label "$file (formatted)" \
         "$file" <(clang-format-14 -- "$file"); then
         bad=$((bad + 1))
     fi
