@@ -14,7 +14,10 @@ QStringList selectEntries(const ThemeEntryList &entries, const QStringList &patt
             pattern.remove(0, 1);
         while (pattern.endsWith(QLatin1Char('/')))
             pattern.chop(1);
-        expressions.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)));
+        QRegularExpression expression(QRegularExpression::wildcardToRegularExpression(pattern));
+        if (!expression.isValid()) // "[" alone: no wildcard after all, the name as it stands
+            expression.setPattern(QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
+        expressions.append(expression);
     }
     QList<bool> used(patterns.size(), false);
     QStringList chosen;

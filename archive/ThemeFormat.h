@@ -48,6 +48,7 @@ constexpr qint64 nameRecordSize(qint64 length)
 inline constexpr qint64 maxEntries = 1000000;
 inline constexpr qint64 maxNameLength = 64 * 1024;          // bytes of one name
 inline constexpr qint64 maxNamesLength = 64 * 1024 * 1024;  // bytes of all entry names
+inline constexpr qint64 maxDepth = 256;                     // folders in one path
 
 // Every integer of the layout is a signed 32-bit value, least significant
 // byte first.

@@ -178,6 +178,12 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
             || !ThemeNames::staysInsideThemeFolder(themeName, entry.name))
             return ThemeIndexStatus::UnsafeName;
     }
+    // Folders nested thousands deep are no theme, only work for the disk.
+    const qsizetype themeDepth = ThemeNames::separatorCount(themeName);
+    for (const ThemeEntry &entry : std::as_const(entries)) {
+        if (themeDepth + ThemeNames::separatorCount(entry.name) > ThemeFormat::maxDepth)
+            return ThemeIndexStatus::TooLarge;
+    }
 
     index.themeName = themeName;
     index.version = QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(patch);

@@ -5,6 +5,7 @@
 #include "ThemeFormat.h"
 #include "ThemeNames.h"
 #include "util/FolderListing.h"
+#include "util/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,8 @@ const char tooManyFilesMessage[] =
     "The folder holds more than 1,000,000 files, more than a theme file can hold.";
 const char namesTooLongMessage[] =
     "The names of the folder's resources take more than 64 MiB together, more than a theme file can hold.";
+const char tooDeepMessage[] =
+    "The folder nests folders more than 256 deep, more than a theme file can hold.";
 const char tooManyFoldersMessage[] = "The folder holds more than 100,000 folders (counting every "
                                      "way that links lead to them), more than a theme file can hold.";
 
@@ -156,6 +159,8 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
     const FileId id{folder.device(), folder.inode()};
     if (foldersBeingScanned.contains(id))
         return true; // a link back to a folder that is being scanned already
+    if (foldersBeingScanned.size() >= ThemeFormat::maxDepth)
+        return fail(ThemeFailure::TooLarge, QLatin1String(tooDeepMessage));
     if (++scannedFolders > maxFolders)
         return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFoldersMessage));
 
@@ -319,14 +324,17 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
         if (entryStarted)
             entryStarted(QString::fromUtf8(file.encodedName));
         const QString shownPath = QDir::toNativeSeparators(file.absolutePath);
-        QFile source(file.absolutePath);
+        QFile source;
         // The index already holds the scanned size, so the copy must match it
-        // exactly: a file that shrank or grew since the scan fails the pack.
-        errno = 0;
-        const bool opened = source.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        const int openError = errno;
-        const ArchiveOutput::Result result =
-            opened ? output.copyFile(source, file.size) : ArchiveOutput::Result::ReadFailed;
+        // exactly: a file that shrank or grew since the scan fails the pack,
+        // and so does one replaced by a FIFO (never waited on) or a device.
+        int openError = 0;
+        const bool opened = openRegularFile(source, file.absolutePath, openError);
+        ArchiveOutput::Result result = ArchiveOutput::Result::ReadFailed;
+        if (opened)
+            result = output.copyFile(source, file.size);
+        else if (openError == EINVAL)
+            result = ArchiveOutput::Result::SizeChanged;
         const int error = opened ? output.systemError() : openError;
         switch (result) {
         case ArchiveOutput::Result::Done:

@@ -5,6 +5,7 @@
 #include "ThemeIndexParser.h"
 #include "ThemeNames.h"
 #include "util/OutputTree.h"
+#include "util/RegularFile.h"
 #include "util/StreamCopy.h"
 
 #include <QDir>
@@ -125,8 +126,10 @@ bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
 {
     if (!QFileInfo::exists(archive.fileName()))
         return fail(ThemeFailure::Missing, QLatin1String(missingMessage));
-    if (!archive.open(QIODevice::ReadOnly))
-        return fail(ThemeFailure::Unreadable, QLatin1String(openFailedMessage), archive.errorString());
+    int error = 0;
+    if (!openRegularFile(archive, archive.fileName(), error)) // a FIFO would make the open wait forever
+        return fail(ThemeFailure::Unreadable, QLatin1String(openFailedMessage),
+                    error == EINVAL ? QStringLiteral("Not a regular file") : qt_error_string(error));
     switch (parseThemeIndex(archive, archive.size(), index)) {
     case ThemeIndexStatus::Ok:
         return true;
@@ -222,6 +225,8 @@ bool ThemeReader::unpack(const QSet<QString> *wanted)
         case EntryOutcome::Written:
             if (fileWritten)
                 fileWritten(filePath);
+            if (entry.size == 0)
+                written.keepGoing(); // an empty file copies no chunk to hear a stop in
             break;
         case EntryOutcome::Cancelled:
             return fail(ThemeFailure::Cancelled, QLatin1String(cancelledMessage));

@@ -197,7 +197,7 @@ void TestThemePacker::refusesBadPaths()
     QCOMPARE(listAll(temp->path()), before);
 }
 
-enum class Mutation { DeleteFile, ShrinkFile, GrowFile, ReplaceByFolder, None };
+enum class Mutation { DeleteFile, ShrinkFile, GrowFile, ReplaceByFolder, ReplaceByFifo, None };
 
 void TestThemePacker::failedPackKeepsOldArchive_data()
 {
@@ -220,6 +220,10 @@ void TestThemePacker::failedPackKeepsOldArchive_data()
             << Mutation::ShrinkFile << size << qint64(0) << changed;
         QTest::addRow("%s resource grew since the scan", kind)
             << Mutation::GrowFile << size << qint64(0) << changed;
+#ifdef Q_OS_UNIX
+        QTest::addRow("%s resource replaced by a FIFO, never waited on", kind)
+            << Mutation::ReplaceByFifo << size << qint64(0) << changed;
+#endif
     }
     QTest::newRow("archive would reach 2 GB")
         << Mutation::None << qint64(40000) << (qint64(1) << 31)
@@ -255,6 +259,7 @@ void TestThemePacker::failedPackKeepsOldArchive()
         case Mutation::ReplaceByFolder: file.remove(); QDir().mkpath(big); break;
         case Mutation::ShrinkFile: file.resize(resourceSize - 1); break;
         case Mutation::GrowFile: file.resize(resourceSize + 1); break;
+        case Mutation::ReplaceByFifo: file.remove(); plant(QFile::encodeName(folder), "p:b.bin"); break;
         case Mutation::None: break;
         }
     };
@@ -472,6 +477,10 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
         }
         return plants;
     };
+    QTest::newRow("folders nested over 256 deep")
+        << QList<QByteArray>{"f:" + QByteArray("d/").repeated(257) + "x=x"} << "" << ""
+        << "The folder nests folders more than 256 deep, more than a theme file can hold."
+        << ThemeFailure::TooLarge << "";
     QTest::newRow("links that reach the same files by many routes")
         << fanOut(QByteArray::number(64 << 20)) << "" << ""
         << "The theme file would reach 2 GB, more than a theme file can hold." << ThemeFailure::TooLarge << "";

@@ -142,6 +142,9 @@ void TestThemeReader::refusesNonArchives_data()
     QTest::newRow("empty file") << "empty.tsk" << noTag;
     QTest::newRow("three bytes") << "short.tsk" << noTag;
     QTest::newRow("other tag") << "other.tsk" << noTag;
+#ifdef Q_OS_UNIX
+    QTest::newRow("a FIFO, never waited on") << "fifo.tsk" << "Can NOT open the theme file.";
+#endif
 }
 
 void TestThemeReader::refusesNonArchives()
@@ -152,6 +155,9 @@ void TestThemeReader::refusesNonArchives()
     put(QStringLiteral("empty.tsk"), "");
     put(QStringLiteral("short.tsk"), "VLM");
     put(QStringLiteral("other.tsk"), "PK\3\4" + demoArchive().mid(4));
+#ifdef Q_OS_UNIX
+    QVERIFY(plant(QFile::encodeName(temp->path()), "p:fifo.tsk"));
+#endif
 
     ThemeReader reader;
     reader.version = QStringLiteral("9.9.9");
@@ -216,6 +222,8 @@ void TestThemeReader::refusesDamagedArchives_data()
     for (int i = 0; i < 1025; ++i)
         longNames.append({QByteArray(65536, 'n'), ""});
     QTest::newRow("names over 64 MiB together") << build("t", longNames) << tooLarge;
+    QTest::newRow("folders nested over 256 deep")
+        << build("t", {{QByteArray("/a").repeated(257) + "/x", "x"}}) << tooLarge;
 }
 
 void TestThemeReader::refusesDamagedArchives()
