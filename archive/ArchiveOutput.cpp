@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 namespace {
 // Resources below this size are gathered; it is also the copy chunk size.
 constexpr qint64 blockSize = 1024 * 1024;
@@ -29,20 +31,27 @@ void ArchiveOutput::wrote(qint64 bytes)
     }
 }
 
+bool ArchiveOutput::writeOut(const char *bytes, qint64 size)
+{
+    errno = 0;
+    if (device.write(bytes, size) != size) {
+        error = errno;
+        return false;
+    }
+    wrote(size);
+    return true;
+}
+
 bool ArchiveOutput::flushBlock()
 {
-    const bool written = device.write(block.constData(), gathered) == gathered;
-    wrote(gathered);
+    const qint64 size = gathered;
     gathered = 0;
-    return written;
+    return writeOut(block.constData(), size);
 }
 
 bool ArchiveOutput::write(const QByteArray &bytes)
 {
-    if (!flushBlock() || device.write(bytes) != bytes.size())
-        return false;
-    wrote(bytes.size());
-    return true;
+    return flushBlock() && writeOut(bytes.constData(), bytes.size());
 }
 
 ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)
@@ -51,9 +60,12 @@ ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)
         if (gathered + size + 1 > blockSize && !flushBlock())
             return Result::WriteFailed;
         // One byte more than expected is asked for, to see a file that grew.
+        errno = 0;
         const qint64 got = source.read(block.data() + gathered, size + 1);
-        if (got < 0)
+        if (got < 0) {
+            error = errno;
             return Result::ReadFailed;
+        }
         if (got != size)
             return Result::SizeChanged;
         gathered += got;
@@ -64,11 +76,15 @@ ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)
         return Result::WriteFailed;
     if (copyBuffer.isEmpty())
         copyBuffer.resize(blockSize);
-    switch (copyBytes(source, device, size, copyBuffer, contentCopied)) {
+    const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, contentCopied);
+    error = copied.systemError;
+    switch (copied.result) {
     case CopyResult::Done:
         break;
     case CopyResult::ReadShort:
-        return source.error() == QFileDevice::NoError ? Result::SizeChanged : Result::ReadFailed;
+        return Result::SizeChanged;
+    case CopyResult::ReadFailed:
+        return Result::ReadFailed;
     case CopyResult::WriteFailed:
         return Result::WriteFailed;
     case CopyResult::Cancelled:
@@ -76,7 +92,10 @@ ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)
     }
     wrote(size);
     char extra;
-    return source.read(&extra, 1) == 0 ? Result::Done : Result::SizeChanged;
+    errno = 0;
+    const qint64 more = source.read(&extra, 1);
+    error = errno;
+    return more == 0 ? Result::Done : more < 0 ? Result::ReadFailed : Result::SizeChanged;
 }
 
 bool ArchiveOutput::finish()

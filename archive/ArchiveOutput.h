@@ -31,7 +31,11 @@ public:
     // Writes out what is still gathered.
     bool finish();
 
+    // The system's error number (errno) of the last failed read or write.
+    int systemError() const { return error; }
+
 private:
+    bool writeOut(const char *bytes, qint64 size);
     bool flushBlock();
     void wrote(qint64 bytes);
 
@@ -42,4 +46,5 @@ private:
     QByteArray copyBuffer;
     qint64 sinceWriteback = 0;
     ChunkCallback contentCopied;
+    int error = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "util/StreamCopy.h"
 
+#include <QtGlobal>
+
 #include <functional>
 
 // Counts the content bytes a pack or unpack has copied against their total,
@@ -12,11 +14,13 @@ class ContentProgress
 public:
     using Hook = std::function<bool(qint64 done, qint64 total)>;
 
-    // Reports the start (0 of `total`) right away.
-    ContentProgress(const Hook &hook, qint64 total)
-        : hook(hook), total(total), stop(hook && !hook(0, total))
+    // Reports the start (0 of `total`) right away. The hook is kept by value:
+    // a lambda passed straight in lives only as long as the call.
+    ContentProgress(Hook hook, qint64 total)
+        : hook(std::move(hook)), total(total), stop(this->hook && !this->hook(0, total))
     {
     }
+    Q_DISABLE_COPY_MOVE(ContentProgress) // chunkCallback() hands out `this`
 
     bool stopRequested() const { return stop; }
 
@@ -33,7 +37,7 @@ public:
     }
 
 private:
-    const Hook &hook;
+    Hook hook;
     qint64 total;
     qint64 done = 0;
     bool stop;

@@ -20,3 +20,24 @@ enum class ThemeFailure {
                       // packed, the archive being read, or another output of the same run
     Cancelled,        // the caller asked to stop
 };
+
+#include <cerrno>
+
+// The kind of a failed write, from the system's error number.
+inline ThemeFailure writeFailureFor(int systemError)
+{
+    switch (systemError) {
+    case ENOSPC:
+    case EFBIG:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return ThemeFailure::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ThemeFailure::PermissionDenied;
+    default:
+        return ThemeFailure::Unwritable;
+    }
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ThemeEntry.h"
+
 #include <QByteArray>
+#include <QtEndian>
 #include <QtGlobal>
 
 // Fixed facts of the .tsk layout shared by the packer and the reader.
@@ -36,5 +39,30 @@ constexpr qint64 nameRecordSize(qint64 length)
 {
     return 4 + length + padLength(length);
 }
+
+// Every integer of the layout is a signed 32-bit value, least significant
+// byte first.
+inline qint32 readInt32(const char *field)
+{
+    return qFromLittleEndian<qint32>(field);
+}
+
+inline QByteArray int32Bytes(qint32 value)
+{
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToLittleEndian<qint32>(value, bytes.data());
+    return bytes;
+}
+
+// One index record as it lies in the file: name offset, then data offset.
+inline IndexRecord readIndexRecord(const char *record)
+{
+    return IndexRecord{readInt32(record), readInt32(record + 4)};
+}
+
+// The most files (and folders) a pack looks at: far more than any theme
+// holds, so reaching it means a scan gone astray (links that reach the same
+// folders by many routes), which stops before it eats the machine.
+inline constexpr qint64 maxEntries = 1000000;
 
 } // namespace ThemeFormat

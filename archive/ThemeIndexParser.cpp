@@ -1,7 +1,7 @@
 #include "ThemeIndexParser.h"
 
 #include "ThemeFormat.h"
-#include "ThemeReader.h"
+#include "ThemeNames.h"
 
 #include <QIODevice>
 
@@ -35,7 +35,7 @@ public:
         char field[4];
         if (!canRead(4) || !take(field, 4))
             return false;
-        value = ThemeReader::decodeInt32(QByteArray::fromRawData(field, 4));
+        value = ThemeFormat::readInt32(field);
         return true;
     }
 
@@ -81,25 +81,6 @@ private:
     qint64 left;
 };
 
-// A ".." component (with "/" or "\\" between components) or a NUL character
-// could lead outside the folder the archive is unpacked into.
-bool isSafeName(const QString &name)
-{
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= name.size(); ++i) {
-        const QChar c = i < name.size() ? name.at(i) : QLatin1Char('/');
-        if (c.isNull())
-            return false;
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\')) {
-            if (i - start == 2 && name.at(start) == QLatin1Char('.')
-                && name.at(start + 1) == QLatin1Char('.'))
-                return false;
-            start = i + 1;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIndex &index)
@@ -120,67 +101,72 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
     QByteArray nameBlock;
     if (nameBlockLength < 4 || !in.readBytes(nameBlockLength, nameBlock))
         return ThemeIndexStatus::Damaged;
-    const qint32 nameLength = ThemeReader::decodeInt32(nameBlock);
+    const qint32 nameLength = ThemeFormat::readInt32(nameBlock.constData());
     if (nameLength < 0 || nameLength > nameBlockLength - 4)
         return ThemeIndexStatus::Damaged;
-    const QString themeName = QString::fromUtf8(nameBlock.constData() + 4, nameLength);
+    const QString themeName = ThemeNames::decode(nameBlock.constData() + 4, nameLength);
 
     qint32 indexLength = 0;
-    QByteArray records;
+    QByteArray indexBytes;
     if (!in.readInt32(indexLength) || indexLength < ThemeFormat::indexRecordSize
-        || !in.readBytes(indexLength, records))
+        || !in.readBytes(indexLength, indexBytes))
         return ThemeIndexStatus::Damaged;
     // The closing record counts too; bytes beyond the last whole record are ignored.
     const qint64 count = indexLength / ThemeFormat::indexRecordSize - 1;
-    const auto dataOffset = [&records](qint64 record) {
-        const char *field = records.constData() + record * ThemeFormat::indexRecordSize + 4;
-        return qint64(ThemeReader::decodeInt32(QByteArray::fromRawData(field, 4)));
-    };
+    QList<IndexRecord> records(count + 1);
+    for (qint64 i = 0; i <= count; ++i)
+        records[i] = ThemeFormat::readIndexRecord(indexBytes.constData() + i * ThemeFormat::indexRecordSize);
 
     ThemeEntryList entries;
+    entries.reserve(count);
+    QByteArray name;
     for (qint64 i = 0; i < count; ++i) {
         qint32 length = 0;
-        QByteArray name;
         if (!in.readInt32(length) || !in.readBytes(length, name)
             || !in.skip(ThemeFormat::padLength(length)))
             return ThemeIndexStatus::Damaged;
         ThemeEntry entry;
-        entry.name = QString::fromUtf8(name);
-        entry.offset = qint32(dataOffset(i));
+        entry.name = ThemeNames::decode(name.constData(), name.size());
+        entry.offset = records[i].dataOffset;
         entries.append(entry);
     }
     if (!in.skip(ThemeFormat::endRecordSize))
         return ThemeIndexStatus::Damaged;
 
-    // Sizes are the gaps between data offsets; the last one reaches to the end
-    // of the file, so bytes appended to an archive belong to its last entry.
-    // The contents are read one after another from here, so together they
-    // must fit in what is left; a closing record that points past the end of
-    // the file means the archive was cut short.
-    qint64 total = 0;
+    // The contents follow the end record directly, one after another, each
+    // where its data offset says; sizes are the gaps between data offsets,
+    // and the last one reaches to the end of the file, so bytes appended to
+    // an archive belong to its last entry. A closing record that points past
+    // the end of the file means the archive was cut short.
+    const qint64 contentStart = in.pos();
+    if (count > 0 && records[0].dataOffset != contentStart)
+        return ThemeIndexStatus::Damaged;
     for (qint64 i = 0; i < count; ++i) {
-        const qint64 next = i + 1 < count ? dataOffset(i + 1) : archiveSize;
+        const qint64 next = i + 1 < count ? records[i + 1].dataOffset : archiveSize;
         const qint64 size = next - entries[i].offset;
         if (size < 0 || size > std::numeric_limits<qint32>::max())
             return ThemeIndexStatus::Damaged;
         entries[i].size = qint32(size);
-        total += size;
     }
-    if (total > in.remaining() || dataOffset(count) > archiveSize)
+    if (records[count].dataOffset > archiveSize)
         return ThemeIndexStatus::Damaged;
     // The reader read ahead; the contents start right after the end record.
-    if (!archive.seek(in.pos()))
+    if (!archive.seek(contentStart))
         return ThemeIndexStatus::Damaged;
 
-    if (!isSafeName(themeName))
+    // Each name is checked on its own and joined to the theme name, as the
+    // extractor joins them.
+    if (!ThemeNames::isSafeName(themeName))
         return ThemeIndexStatus::UnsafeName;
     for (const ThemeEntry &entry : std::as_const(entries)) {
-        if (!isSafeName(entry.name))
+        if (!ThemeNames::isSafeName(entry.name)
+            || !ThemeNames::staysInsideThemeFolder(themeName, entry.name))
             return ThemeIndexStatus::UnsafeName;
     }
 
     index.themeName = themeName;
     index.version = QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(patch);
+    index.contentStart = contentStart;
     index.entries = entries;
     return ThemeIndexStatus::Ok;
 }

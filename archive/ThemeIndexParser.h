@@ -9,6 +9,7 @@ struct ThemeIndex
 {
     QString themeName;
     QString version;       // "major.minor.patch"
+    qint64 contentStart = 0; // offset of the first content byte
     ThemeEntryList entries;
 };
 

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QtEndian>
 
 #include <algorithm>
 
@@ -56,9 +55,7 @@ void appendZeros(QByteArray &bytes, qint64 count)
 
 QByteArray ThemePacker::encodeInt32(qint32 value)
 {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<qint32>(value, bytes.data());
-    return bytes;
+    return ThemeFormat::int32Bytes(value);
 }
 
 void ThemePacker::reset()

@@ -1,13 +1,16 @@
 #include "ThemeReader.h"
 
 #include "ContentProgress.h"
+#include "ThemeFormat.h"
 #include "ThemeIndexParser.h"
+#include "ThemeNames.h"
+#include "util/OutputTree.h"
 #include "util/StreamCopy.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
+#include <QSet>
 
 namespace {
 
@@ -21,10 +24,83 @@ const char readFailedMessage[] = "Can NOT read the theme file.";
 const char oneWriteFailedMessage[] = "Can NOT write the resource file: %1";
 const char writesFailedMessage[] = "Can NOT write %1 resource files, the first: %2";
 const char cancelledMessage[] = "The unpacking was cancelled.";
+const char badThemeNameMessage[] = "The theme name is not valid UTF-8.";
+const char noSuchEntryMessage[] = "The theme file holds no resource named: %1";
 
 // Copy chunk for unpacking (when the kernel cannot copy a resource itself):
 // memory stays flat whatever the size of a resource.
-constexpr qsizetype copyBufferSize = 1024 * 1024;
+constexpr qint64 copyBufferSize = 1024 * 1024;
+
+// How writing one entry ended.
+struct EntryOutcome
+{
+    enum Kind { Written, Failed, Cancelled, ArchiveFailed } kind = Written;
+    ThemeFailure failure = ThemeFailure::None;
+    QString reason;
+};
+
+EntryOutcome entryFailed(ThemeFailure failure, const QString &reason)
+{
+    return {EntryOutcome::Failed, failure, reason};
+}
+
+EntryOutcome archiveFailed(int systemError)
+{
+    return {EntryOutcome::ArchiveFailed, ThemeFailure::Unreadable,
+            systemError ? qt_error_string(systemError) : QString()};
+}
+
+// Why the output tree could not start or finish a file.
+EntryOutcome treeFailed(const OutputTree &tree)
+{
+    switch (tree.problem()) {
+    case OutputTree::Problem::LinkInWay:
+        return entryFailed(ThemeFailure::Unwritable, QStringLiteral("A symbolic link is in the way"));
+    case OutputTree::Problem::NotAFolder:
+        return entryFailed(ThemeFailure::Unwritable, qt_error_string(ENOTDIR));
+    case OutputTree::Problem::SpecialFile:
+        return entryFailed(ThemeFailure::Unwritable,
+                           QStringLiteral("A FIFO, socket or device is in the way"));
+    case OutputTree::Problem::Protected:
+        return entryFailed(ThemeFailure::Conflict,
+                           QStringLiteral("It is the theme file being unpacked"));
+    case OutputTree::Problem::None:
+    case OutputTree::Problem::System:
+        break;
+    }
+    return entryFailed(writeFailureFor(tree.systemError()), qt_error_string(tree.systemError()));
+}
+
+// Writes the contents of one entry, which lie at its offset in the archive,
+// into `name` in `folder` below the tree's root: whole, or not at all.
+EntryOutcome writeEntry(QFile &archive, const ThemeEntry &entry, OutputTree &tree,
+                        const QStringList &folder, const QString &name, QByteArray &buffer,
+                        const ChunkCallback &contentWritten)
+{
+    if (ThemeNames::holdsInvalidBytes(entry.name))
+        return entryFailed(ThemeFailure::BadName, QStringLiteral("The name is not valid UTF-8"));
+    if (archive.pos() != entry.offset && !archive.seek(entry.offset))
+        return archiveFailed(0);
+    QFileDevice *file = tree.begin(folder, name);
+    if (!file)
+        return treeFailed(tree);
+    const CopyOutcome copied = copyBytes(archive, *file, entry.size, buffer, contentWritten);
+    switch (copied.result) {
+    case CopyResult::Done:
+        return tree.commit() ? EntryOutcome() : treeFailed(tree);
+    case CopyResult::Cancelled:
+        tree.discard();
+        return {EntryOutcome::Cancelled, ThemeFailure::Cancelled, QString()};
+    case CopyResult::ReadShort:
+    case CopyResult::ReadFailed:
+        tree.discard();
+        return archiveFailed(copied.systemError);
+    case CopyResult::WriteFailed:
+        break;
+    }
+    tree.discard();
+    return entryFailed(writeFailureFor(copied.systemError), qt_error_string(copied.systemError));
+}
 
 } // namespace
 
@@ -32,47 +108,41 @@ qint32 ThemeReader::decodeInt32(const QByteArray &bytes)
 {
     if (bytes.size() < 4)
         return 0;
-    return qFromLittleEndian<qint32>(bytes.constData());
+    return ThemeFormat::readInt32(bytes.constData());
 }
 
-// Opens and parses an archive, turning each failure into its message.
-static bool openAndParse(QFile &archive, ThemeIndex &index, QString &errorString,
-                         ThemeFailure &failure)
+bool ThemeReader::fail(ThemeFailure kind, const QString &message, const QString &reason)
 {
-    if (!archive.open(QIODevice::ReadOnly)) {
-        errorString = QLatin1String(openFailedMessage);
-        failure = ThemeFailure::Unreadable;
-        return false;
-    }
+    failure = kind;
+    errorString = message;
+    systemError = reason;
+    return false;
+}
+
+bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
+{
+    if (!QFileInfo::exists(archive.fileName()))
+        return fail(ThemeFailure::Missing, QLatin1String(missingMessage));
+    if (!archive.open(QIODevice::ReadOnly))
+        return fail(ThemeFailure::Unreadable, QLatin1String(openFailedMessage), archive.errorString());
     switch (parseThemeIndex(archive, archive.size(), index)) {
     case ThemeIndexStatus::Ok:
         return true;
     case ThemeIndexStatus::NoTag:
-        errorString = QLatin1String(noTagMessage);
-        failure = ThemeFailure::NotArchive;
-        break;
+        return fail(ThemeFailure::NotArchive, QLatin1String(noTagMessage));
     case ThemeIndexStatus::Damaged:
-        errorString = QLatin1String(damagedMessage);
-        failure = ThemeFailure::Damaged;
-        break;
+        return fail(ThemeFailure::Damaged, QLatin1String(damagedMessage));
     case ThemeIndexStatus::UnsafeName:
-        errorString = QLatin1String(unsafeNameMessage);
-        failure = ThemeFailure::Unsafe;
-        break;
+        return fail(ThemeFailure::Unsafe, QLatin1String(unsafeNameMessage));
     }
     return false;
 }
 
 bool ThemeReader::readIndex(const QString &archivePath, ThemeEntryList &entries, QString &themeName)
 {
-    if (!QFileInfo::exists(archivePath)) {
-        errorString = QLatin1String(missingMessage);
-        failure = ThemeFailure::Missing;
-        return false;
-    }
     QFile archive(archivePath);
     ThemeIndex index;
-    if (!openAndParse(archive, index, errorString, failure))
+    if (!openArchive(archive, index))
         return false;
     version = index.version;
     themeName = index.themeName;
@@ -82,11 +152,19 @@ bool ThemeReader::readIndex(const QString &archivePath, ThemeEntryList &entries,
 
 bool ThemeReader::extract()
 {
-    if (!QFileInfo::exists(themeFilePath)) {
-        errorString = QLatin1String(missingMessage);
-        failure = ThemeFailure::Missing;
-        return false;
-    }
+    return unpack(nullptr);
+}
+
+bool ThemeReader::extractEntries(const QStringList &names)
+{
+    const QSet<QString> wanted(names.cbegin(), names.cend());
+    return unpack(&wanted);
+}
+
+bool ThemeReader::unpack(const QSet<QString> *wanted)
+{
+    if (!QFileInfo::exists(themeFilePath))
+        return fail(ThemeFailure::Missing, QLatin1String(missingMessage));
     // Normalised before the archive is opened, so the value stays even when a
     // later step fails, and it carries over to the next archive of this reader.
     if (targetDir.isEmpty())
@@ -96,75 +174,105 @@ bool ThemeReader::extract()
 
     QFile archive(themeFilePath);
     ThemeIndex index;
-    if (!openAndParse(archive, index, errorString, failure))
+    if (!openArchive(archive, index))
         return false;
     version = index.version;
     themeName = index.themeName;
+    // The theme folder's name would not be the one stored.
+    if (ThemeNames::holdsInvalidBytes(themeName))
+        return fail(ThemeFailure::BadName, QLatin1String(badThemeNameMessage));
 
+    ThemeEntryList entries;
     qint64 total = 0;
     qint64 largest = 0;
     for (const ThemeEntry &entry : std::as_const(index.entries)) {
+        if (wanted && !wanted->contains(entry.name))
+            continue;
+        entries.append(entry);
         total += entry.size;
         largest = qMax<qint64>(largest, entry.size);
     }
     ContentProgress written(progress, total);
     const ChunkCallback contentWritten = written.chunkCallback();
-
-    const QString themeFolder = targetDir + themeName;
     // No larger than the largest resource needs: small themes stay small.
     QByteArray buffer(qsizetype(qBound<qint64>(1, largest, copyBufferSize)), Qt::Uninitialized);
-    QString readyFolder; // the last folder known to exist
-    QStringList failedFiles;
-    qint64 entryStart = archive.pos();
-    for (const ThemeEntry &entry : std::as_const(index.entries)) {
-        if (written.stopRequested()) { // a cancel stops between files; those written stay whole
-            errorString = QLatin1String(cancelledMessage);
-            return false;
-        }
-        const QString filePath = themeFolder + entry.name;
-        const QString folder = filePath.left(filePath.lastIndexOf(QLatin1Char('/')));
-        if (folder != readyFolder && (QFileInfo(folder).isDir() || QDir().mkpath(folder)))
-            readyFolder = folder;
 
-        QFile file(filePath);
-        CopyResult copied = CopyResult::WriteFailed;
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            copied = copyBytes(archive, file, entry.size, buffer, contentWritten);
-        if (copied == CopyResult::Cancelled) {
-            file.remove(); // no half-written resource is left behind
-            errorString = QLatin1String(cancelledMessage);
-            return false;
-        }
-        if (copied == CopyResult::Done && file.flush()) {
-            file.close();
+    const QStringList themeFolder = ThemeNames::themeFolderComponents(themeName);
+    OutputTree tree(targetDir);
+    tree.protect(archive); // an entry named like the archive never replaces it
+    QStringList failedFiles;
+    EntryOutcome firstFailure;
+    for (const ThemeEntry &entry : std::as_const(entries)) {
+        if (written.stopRequested()) // a cancel stops between files; those written stay whole
+            return fail(ThemeFailure::Cancelled, QLatin1String(cancelledMessage));
+        const QStringList below = ThemeNames::entryComponents(themeName, entry.name);
+        QStringList folder = themeFolder + below;
+        const QString filePath = targetDir + folder.join(QLatin1Char('/'));
+        const QString name = below.isEmpty() ? QString() : folder.takeLast();
+
+        // A name such as "/" names the theme folder itself, never a file.
+        const EntryOutcome outcome =
+            name.isEmpty() ? entryFailed(ThemeFailure::Unwritable, qt_error_string(EISDIR))
+                           : writeEntry(archive, entry, tree, folder, name, buffer, contentWritten);
+        switch (outcome.kind) {
+        case EntryOutcome::Written:
             if (fileWritten)
                 fileWritten(filePath);
-        } else if (copied == CopyResult::ReadShort) {
+            break;
+        case EntryOutcome::Cancelled:
+            return fail(ThemeFailure::Cancelled, QLatin1String(cancelledMessage));
+        case EntryOutcome::ArchiveFailed:
             // The index was checked against the file's length, so the archive
             // changed or failed under us: nothing after this can be trusted.
-            errorString = QLatin1String(readFailedMessage);
-            return false;
-        } else {
+            return fail(outcome.failure, QLatin1String(readFailedMessage), outcome.reason);
+        case EntryOutcome::Failed:
+            // The others are still written; the message names the first.
+            if (failedFiles.isEmpty())
+                firstFailure = outcome;
             failedFiles.append(QDir::toNativeSeparators(filePath));
-        }
-        // Contents lie one after another; after a failed entry the next one
-        // still starts where this one ends.
-        entryStart += entry.size;
-        if (archive.pos() != entryStart && !archive.seek(entryStart)) {
-            errorString = QLatin1String(readFailedMessage);
-            return false;
+            break;
         }
     }
+    if (failedFiles.isEmpty())
+        return true;
+    const QString message = failedFiles.size() == 1
+                                ? QString::fromLatin1(oneWriteFailedMessage).arg(failedFiles.first())
+                                : QString::fromLatin1(writesFailedMessage)
+                                      .arg(failedFiles.size())
+                                      .arg(failedFiles.first());
+    return fail(firstFailure.failure, message, firstFailure.reason);
+}
 
-    if (failedFiles.size() == 1) {
-        errorString = QString::fromLatin1(oneWriteFailedMessage).arg(failedFiles.first());
+bool ThemeReader::readEntry(const QString &archivePath, const QString &name, QIODevice &out)
+{
+    QFile archive(archivePath);
+    ThemeIndex index;
+    if (!openArchive(archive, index))
         return false;
+    version = index.version;
+    // Two entries of one name: the later one is what an unpack leaves.
+    const ThemeEntry *found = nullptr;
+    for (const ThemeEntry &entry : std::as_const(index.entries)) {
+        if (entry.name == name)
+            found = &entry;
     }
-    if (!failedFiles.isEmpty()) {
-        errorString = QString::fromLatin1(writesFailedMessage)
-                          .arg(failedFiles.size())
-                          .arg(failedFiles.first());
-        return false;
+    if (!found)
+        return fail(ThemeFailure::Missing, QString::fromLatin1(noSuchEntryMessage).arg(name));
+    if (!archive.seek(found->offset))
+        return fail(ThemeFailure::Unreadable, QLatin1String(readFailedMessage));
+    QByteArray buffer(qsizetype(qBound<qint64>(1, qint64(found->size), copyBufferSize)), Qt::Uninitialized);
+    const CopyOutcome copied = copyBytes(archive, out, found->size, buffer);
+    const QString reason = copied.systemError ? qt_error_string(copied.systemError) : QString();
+    switch (copied.result) {
+    case CopyResult::Done:
+        return true;
+    case CopyResult::WriteFailed:
+        return fail(writeFailureFor(copied.systemError),
+                    QString::fromLatin1(oneWriteFailedMessage).arg(name), reason);
+    case CopyResult::ReadShort:
+    case CopyResult::ReadFailed:
+    case CopyResult::Cancelled:
+        break;
     }
-    return true;
+    return fail(ThemeFailure::Unreadable, QLatin1String(readFailedMessage), reason);
 }

@@ -4,12 +4,15 @@
 #include "ThemeFailure.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
+class QFile;
 class QIODevice;
+struct ThemeIndex;
 
 // Reads theme archives: the index of one (readIndex) or the whole of one
 // unpacked into a folder (extract).
@@ -51,4 +54,11 @@ public:
 
     // First four bytes, little-endian; 0 when there are fewer than four.
     static qint32 decodeInt32(const QByteArray &bytes);
+
+private:
+    bool fail(ThemeFailure kind, const QString &message, const QString &reason = QString());
+    // The steps every operation starts with: the archive exists, opens and
+    // holds a sound, safe index.
+    bool openArchive(QFile &archive, ThemeIndex &index);
+    bool unpack(const QSet<QString> *wanted);
 };

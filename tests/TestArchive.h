@@ -108,6 +108,33 @@ inline QStringList listAll(const QString &root)
     return all;
 }
 
+// Every entry below `root`, links not followed, one line each: "d:path" for a
+// folder, "f:path=contents" for a file, "l:path->target" for a link,
+// "p:path" for anything else (a FIFO); sorted. Link targets are given
+// relative to `root`.
+inline QStringList describeTree(const QString &root)
+{
+    QStringList lines;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString relative = QDir(root).relativeFilePath(path);
+        if (info.isSymLink())
+            lines.append(QStringLiteral("l:%1->%2").arg(relative,
+                                                        QDir(root).relativeFilePath(info.symLinkTarget())));
+        else if (info.isDir())
+            lines.append(QStringLiteral("d:") + relative);
+        else if (info.isFile())
+            lines.append(QStringLiteral("f:%1=%2").arg(relative, QString::fromUtf8(readFile(path))));
+        else
+            lines.append(QStringLiteral("p:") + relative);
+    }
+    lines.sort();
+    return lines;
+}
+
 // A write-only device that accepts `capacity` bytes and then fails.
 class FailDevice : public QIODevice
 {

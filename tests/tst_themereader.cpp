@@ -2,10 +2,18 @@
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace TestArchive;
 
@@ -52,6 +60,10 @@ private slots:
     void roundTripsVariedTree();
     void reportsProgressAndCancels_data();
     void reportsProgressAndCancels();
+    void writesNothingThroughWhatIsInTheWay_data();
+    void writesNothingThroughWhatIsInTheWay();
+    void keepsOlderCopiesWhenTheDiskFills_data();
+    void keepsOlderCopiesWhenTheDiskFills();
 
 private:
     QString put(const QString &name, const QByteArray &bytes);
@@ -264,6 +276,14 @@ void TestThemeReader::refusesHostileNames_data()
     QTest::newRow("theme name leads up") << QByteArray("../sentinel") << QByteArray("/x");
     QTest::newRow("theme name leads up by backslash") << QByteArray("..\\sentinel") << QByteArray("/x");
     QTest::newRow("theme name with NUL") << QByteArray("de\0mo", 5) << QByteArray("/x");
+    // Each name is harmless on its own; joined without a separator they are not.
+    QTest::newRow("theme . joins entry ./x into ../x") << QByteArray(".") << QByteArray("./escaped.txt");
+    QTest::newRow("theme . joins entry . into ..") << QByteArray(".") << QByteArray(".");
+    QTest::newRow("theme a/. joins entry ./b into a/../b") << QByteArray("a/.") << QByteArray("./b");
+    QTest::newRow("theme x\\. joins entry ./y into x\\../y") << QByteArray("x\\.") << QByteArray("./y");
+    QTest::newRow("entry without / lands beside the theme folder") << QByteArray("a") << QByteArray("b");
+    QTest::newRow("theme ending in \\ lands beside on Linux") << QByteArray("a\\") << QByteArray("b");
+    QTest::newRow("theme . joins entry ./ into ../") << QByteArray(".") << QByteArray("./");
 }
 
 void TestThemeReader::refusesHostileNames()
@@ -499,17 +519,23 @@ void TestThemeReader::reportsProgressAndCancels_data()
 {
     QTest::addColumn<int>("stopAt");             // the progress call that answers "stop"; -1 never
     QTest::addColumn<QStringList>("files");      // what is left below the theme folder
-    QTest::newRow("not stopped") << -1 << QStringList{"a", "b", "c"};
-    QTest::newRow("before anything") << 0 << QStringList{};
-    QTest::newRow("after the first file") << 1 << QStringList{"a"};
-    QTest::newRow("inside the large file") << 3 << QStringList{"a"}; // its part is removed
+    QTest::addColumn<QByteArray>("olderB");      // an older copy of b, there before the unpack
+    QTest::newRow("not stopped") << -1 << QStringList{"a", "b", "c"} << QByteArray();
+    QTest::newRow("before anything") << 0 << QStringList{} << QByteArray();
+    QTest::newRow("after the first file") << 1 << QStringList{"a"} << QByteArray();
+    QTest::newRow("inside the large file") << 3 << QStringList{"a"} << QByteArray(); // its part is removed
+    QTest::newRow("inside the large file, over an older copy") << 3 << QStringList{"a", "b"}
+                                                               << QByteArray("older b");
 }
 
 void TestThemeReader::reportsProgressAndCancels()
 {
     QFETCH(int, stopAt);
     QFETCH(QStringList, files);
+    QFETCH(QByteArray, olderB);
     const QByteArray large((20 << 20) + 3, 'L'); // several chunks
+    if (!olderB.isEmpty())
+        writeFile(temp->filePath(QStringLiteral("out/t/b")), olderB);
     ThemeReader reader;
     reader.themeFilePath = put(QStringLiteral("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));
     reader.targetDir = temp->filePath(QStringLiteral("out"));
@@ -526,7 +552,147 @@ void TestThemeReader::reportsProgressAndCancels()
         QCOMPARE(seen.last(), large.size() + 2);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     }
-    QCOMPARE(listTree(temp->filePath(QStringLiteral("out/t"))).keys(), files);
+    QCOMPARE(listTree(temp->filePath(QStringLiteral("out/t"))).keys(), files); // no temporary file either
+    if (!olderB.isEmpty())
+        QCOMPARE(readFile(temp->filePath(QStringLiteral("out/t/b"))), olderB);
+}
+
+// Things already in the target folder that an archive's names might reach:
+// none of them may lead a write elsewhere, and none is opened for writing.
+void TestThemeReader::writesNothingThroughWhatIsInTheWay_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QString>("archiveName");  // below work/
+    QTest::addColumn<QStringList>("planted");  // below work/target: "d:path", "f:path=text",
+                                               // "l:path->target", "h:path->target" (hard), "p:path" (FIFO)
+    QTest::addColumn<QString>("message");      // empty when the unpack succeeds
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("left");     // below work/target afterwards, as describeTree() gives it
+
+    const QString link = QStringLiteral("A symbolic link is in the way");
+    QTest::newRow("theme folder is a link out")
+        << build("t", {{"/a", "1"}}) << "t.tsk" << QStringList{"l:t->../sentinel"}
+        << "Can NOT write the resource file: %1/t/a" << link << QStringList{"l:t->../sentinel"};
+    QTest::newRow("sub-folder is a link out")
+        << build("t", {{"/sub/x", "1"}, {"/y", "2"}}) << "t.tsk" << QStringList{"d:t", "l:t/sub->../../sentinel"}
+        << "Can NOT write the resource file: %1/t/sub/x" << link
+        << QStringList{"d:t", "f:t/y=2", "l:t/sub->../sentinel"};
+    QTest::newRow("link at a file's place is replaced, not followed")
+        << build("t", {{"/a", "new"}}) << "t.tsk" << QStringList{"d:t", "l:t/a->../../sentinel/keep.txt"}
+        << "" << "" << QStringList{"d:t", "f:t/a=new"};
+    QTest::newRow("dangling link at a file's place")
+        << build("t", {{"/a", "new"}}) << "t.tsk" << QStringList{"d:t", "l:t/a->../../sentinel/made.txt"}
+        << "" << "" << QStringList{"d:t", "f:t/a=new"};
+    QTest::newRow("hard link at a file's place keeps the other name")
+        << build("t", {{"/a", "new"}}) << "t.tsk" << QStringList{"d:t", "h:t/a->../../sentinel/keep.txt"}
+        << "" << "" << QStringList{"d:t", "f:t/a=new"};
+    QTest::newRow("FIFO at a file's place is never opened")
+        << build("t", {{"/a", "new"}, {"/b", "ok"}}) << "t.tsk" << QStringList{"d:t", "p:t/a"}
+        << "Can NOT write the resource file: %1/t/a" << "A FIFO, socket or device is in the way"
+        << QStringList{"d:t", "f:t/b=ok", "p:t/a"};
+    QTest::newRow("a file where a folder is needed")
+        << build("t", {{"/sub/x", "1"}}) << "t.tsk" << QStringList{"d:t", "f:t/sub=old"}
+        << "Can NOT write the resource file: %1/t/sub/x" << "Not a directory" << QStringList{"d:t", "f:t/sub=old"};
+    QTest::newRow("entry naming the theme folder itself")
+        << build("t", {{"/", "x"}, {"/b", "ok"}}) << "t.tsk" << QStringList{}
+        << "Can NOT write the resource file: %1/t" << "Is a directory" << QStringList{"d:t", "f:t/b=ok"};
+    QTest::newRow("names that are not UTF-8 do not collapse into one")
+        << build("t", {{"/\xff.png", "1"}, {"/\xfe.png", "2"}, {"/ok", "3"}}) << "t.tsk" << QStringList{}
+        << QStringLiteral("Can NOT write 2 resource files, the first: %1/t/") + QChar(0xDCFF) + ".png"
+        << "The name is not valid UTF-8"
+        << QStringList{"d:t", "f:t/ok=3"};
+    QTest::newRow("entry naming the archive being unpacked")
+        << build("", {{"/self.tsk", "evil"}, {"/b", "ok"}}) << "target/self.tsk" << QStringList{}
+        << "Can NOT write the resource file: %1/self.tsk" << "It is the theme file being unpacked"
+        << QStringList{"f:b=ok", "f:self.tsk=<archive>"};
+}
+
+void TestThemeReader::writesNothingThroughWhatIsInTheWay()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("links and FIFOs as POSIX systems make them");
+#else
+    QFETCH(QByteArray, archive);
+    QFETCH(QString, archiveName);
+    QFETCH(QStringList, planted);
+    QFETCH(QString, message);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, left);
+    const QString work = temp->filePath(QStringLiteral("work"));
+    const QString target = work + QStringLiteral("/target");
+    writeFile(work + QStringLiteral("/sentinel/keep.txt"), "precious");
+    QDir().mkpath(target);
+    for (const QString &plant : planted) {
+        const QString spec = plant.mid(2);
+        const QString at = target + QLatin1Char('/') + spec.section(QRegularExpression("->|="), 0, 0);
+        QDir().mkpath(QFileInfo(at).absolutePath());
+        const QString to = spec.section(QStringLiteral("->"), 1);
+        switch (plant.at(0).toLatin1()) {
+        case 'd': QVERIFY(QDir().mkpath(at)); break;
+        case 'f': QVERIFY(writeFile(at, spec.section(QLatin1Char('='), 1).toUtf8())); break;
+        case 'l': QVERIFY(::symlink(to.toUtf8().constData(), QFile::encodeName(at).constData()) == 0); break;
+        case 'h': QVERIFY(::link(QFile::encodeName(QFileInfo(at).absolutePath() + QLatin1Char('/') + to).constData(),
+                                 QFile::encodeName(at).constData()) == 0); break;
+        case 'p': QVERIFY(::mkfifo(QFile::encodeName(at).constData(), 0600) == 0); break;
+        }
+    }
+    const QString archivePath = work + QLatin1Char('/') + archiveName;
+    writeFile(archivePath, archive);
+
+    ThemeReader reader;
+    reader.themeFilePath = archivePath;
+    reader.targetDir = target;
+    QCOMPARE(reader.extract(), message.isEmpty());
+    if (!message.isEmpty()) {
+        QCOMPARE(reader.errorString, message.arg(target));
+        QCOMPARE(reader.systemError, reason);
+    }
+    QStringList tree = describeTree(target);
+    tree.replaceInStrings(QStringLiteral("=") + QString::fromUtf8(archive), QStringLiteral("=<archive>"));
+    QCOMPARE(tree, left);
+    QCOMPARE(describeTree(work + QStringLiteral("/sentinel")), QStringList{"f:keep.txt=precious"});
+#endif
+}
+
+// A disk that fills up mid-file (here: the process's file size limit) fails
+// that file and leaves the older copy of it as it was, with nothing half
+// written anywhere; the other files are still written.
+void TestThemeReader::keepsOlderCopiesWhenTheDiskFills_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("through the buffer") << 200000;
+    QTest::newRow("copied by the kernel") << (3 << 20);
+}
+
+void TestThemeReader::keepsOlderCopiesWhenTheDiskFills()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file size limits as POSIX systems set them");
+#else
+    QFETCH(int, size);
+    const QString theme = temp->filePath(QStringLiteral("out/t"));
+    writeFile(theme + QStringLiteral("/big"), "the older, intact copy");
+    ThemeReader reader;
+    reader.themeFilePath =
+        put(QStringLiteral("t.tsk"), build("t", {{"/big", QByteArray(size, 'n')}, {"/small", "s"}}));
+    reader.targetDir = temp->filePath(QStringLiteral("out"));
+
+    struct rlimit before;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    struct rlimit limited = before;
+    limited.rlim_cur = size / 2;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    const bool extracted = reader.extract();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!extracted);
+    QCOMPARE(reader.errorString, QStringLiteral("Can NOT write the resource file: %1/big").arg(theme));
+    QCOMPARE(reader.failure, ThemeFailure::DiskFull);
+    QCOMPARE(reader.systemError, QStringLiteral("File too large"));
+    QCOMPARE(describeTree(theme), (QStringList{"f:big=the older, intact copy", "f:small=s"}));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestThemeReader)

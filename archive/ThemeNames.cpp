@@ -1,0 +1,193 @@
+#include "ThemeNames.h"
+
+#include <QVarLengthArray>
+
+namespace {
+
+using Parts = QVarLengthArray<QStringView, 32>;
+
+#ifdef Q_OS_WIN
+constexpr bool backslashSeparatesHere = true;
+#else
+constexpr bool backslashSeparatesHere = false;
+#endif
+
+// Length of the valid UTF-8 sequence that starts at `p` (1 to 4 bytes), or
+// 0 when the bytes there are none: overlong forms, surrogates and code
+// points past U+10FFFF are invalid too.
+int sequenceLength(const uchar *p, const uchar *end)
+{
+    const uchar lead = p[0];
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    else
+        return 0;
+    if (end - p < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+    }
+    if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] > 0x9F)
+        || (lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] > 0x8F))
+        return 0;
+    return length;
+}
+
+bool isSeparator(QChar c, bool backslashSeparates)
+{
+    return c == QLatin1Char('/') || (backslashSeparates && c == QLatin1Char('\\'));
+}
+
+// The components of `path`, empty and "." ones dropped and ".." taking back
+// the one before it; false when ".." would go above where the path starts.
+bool normalise(QStringView path, bool backslashSeparates, Parts &parts)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && !isSeparator(path[i], backslashSeparates))
+            continue;
+        const QStringView part = path.mid(start, i - start);
+        start = i + 1;
+        if (part.isEmpty() || part == u".")
+            continue;
+        if (part == u"..") {
+            if (parts.isEmpty())
+                return false;
+            parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return true;
+}
+
+QStringList toList(const Parts &parts, qsizetype from)
+{
+    QStringList list;
+    list.reserve(parts.size() - from);
+    for (qsizetype i = from; i < parts.size(); ++i)
+        list.append(parts[i].toString());
+    return list;
+}
+
+} // namespace
+
+namespace ThemeNames {
+
+bool isUtf8(const char *bytes, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes);
+    const uchar *end = p + size;
+    while (p < end) {
+        if (*p < 0x80) { // most names are plain ASCII
+            ++p;
+            continue;
+        }
+        const int length = sequenceLength(p, end);
+        if (length == 0)
+            return false;
+        p += length;
+    }
+    return true;
+}
+
+QString decode(const char *bytes, qsizetype size)
+{
+    if (isUtf8(bytes, size))
+        return QString::fromUtf8(bytes, size);
+    QString name;
+    name.reserve(size);
+    const auto *p = reinterpret_cast<const uchar *>(bytes);
+    const uchar *end = p + size;
+    while (p < end) {
+        const int length = sequenceLength(p, end);
+        if (length == 0) {
+            name += QChar(char16_t(0xDC00 + *p)); // bytes of invalid sequences are >= 0x80
+            ++p;
+        } else {
+            name += QString::fromUtf8(reinterpret_cast<const char *>(p), length);
+            p += length;
+        }
+    }
+    return name;
+}
+
+int invalidByteAt(QStringView name, qsizetype i)
+{
+    const char16_t c = name[i].unicode();
+    if (c < 0xDC80 || c > 0xDCFF)
+        return -1;
+    if (i > 0 && name[i - 1].isHighSurrogate())
+        return -1; // the second half of a character beyond U+FFFF
+    return c - 0xDC00;
+}
+
+bool holdsInvalidBytes(QStringView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (invalidByteAt(name, i) >= 0)
+            return true;
+    }
+    return false;
+}
+
+bool isSafeName(QStringView name)
+{
+    if (name.contains(QChar(0)))
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !isSeparator(name[i], true))
+            continue;
+        if (name.mid(start, i - start) == u"..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+bool staysInsideThemeFolder(QStringView themeName, QStringView entryName)
+{
+    QString joined = themeName.toString();
+    joined += entryName;
+    for (const bool backslashSeparates : {false, true}) {
+        Parts theme;
+        Parts file;
+        if (!normalise(themeName, backslashSeparates, theme)
+            || !normalise(joined, backslashSeparates, file) || file.size() < theme.size())
+            return false;
+        for (qsizetype i = 0; i < theme.size(); ++i) {
+            if (theme[i] != file[i])
+                return false;
+        }
+    }
+    return true;
+}
+
+QStringList themeFolderComponents(QStringView themeName)
+{
+    Parts theme;
+    normalise(themeName, backslashSeparatesHere, theme);
+    return toList(theme, 0);
+}
+
+QStringList entryComponents(QStringView themeName, QStringView entryName)
+{
+    Parts theme;
+    Parts file;
+    QString joined = themeName.toString();
+    joined += entryName;
+    normalise(themeName, backslashSeparatesHere, theme);
+    normalise(joined, backslashSeparatesHere, file);
+    return toList(file, qMin(theme.size(), file.size()));
+}
+
+} // namespace ThemeNames

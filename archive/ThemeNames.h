@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// The rules for the names inside an archive, shared by the packer (which
+// never writes a name its reader would refuse) and the reader.
+namespace ThemeNames {
+
+// Decodes a name from an archive or a folder listing. Valid UTF-8 is decoded
+// as it is; every byte of an invalid sequence becomes the lone surrogate
+// U+DC80 + byte, which valid UTF-8 never yields. So no byte is lost, two
+// different invalid names never collapse into one, and such a name can be
+// shown (escaped) but is never taken for a valid one.
+QString decode(const char *bytes, qsizetype size);
+
+// True when `bytes` is valid UTF-8.
+bool isUtf8(const char *bytes, qsizetype size);
+
+// True when `name` holds bytes that were not valid UTF-8 (see decode()).
+bool holdsInvalidBytes(QStringView name);
+
+// The byte value behind the character at `i` when it is one of decode()'s
+// stand-ins, or -1 for any other character.
+int invalidByteAt(QStringView name, qsizetype i);
+
+// False for a name with a NUL character or a ".." component ("/" and "\"
+// both separate components): such a name is refused wherever it appears,
+// even where it would come back inside, so an archive never depends on how
+// a platform reads it.
+bool isSafeName(QStringView name);
+
+// The folder an archive unpacks into is the target followed directly by the
+// theme name, and each file is that followed directly by its entry name:
+// plain text joined without a separator in between. True when, on every
+// platform ("\" read as a separator or not), the joined path of `entryName`
+// lies inside the theme folder (or is the folder itself, as for the entry
+// "/", which names no file and so can never be written). Theme "." with
+// entry "./x" joins into "../x" and fails, as does theme "a" with entry "b"
+// ("ab", beside the theme folder "a").
+bool staysInsideThemeFolder(QStringView themeName, QStringView entryName);
+
+// The components of the theme folder below the target, and those of an
+// entry's file below the theme folder, as this platform's file system reads
+// them ("." and empty components dropped). Only for names that passed
+// isSafeName() and staysInsideThemeFolder().
+QStringList themeFolderComponents(QStringView themeName);
+QStringList entryComponents(QStringView themeName, QStringView entryName);
+
+} // namespace ThemeNames

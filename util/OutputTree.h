@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Writes files below one folder, the root, for an unpack. The root itself may
+// be a link (the user chose it), but nothing below it is followed: a folder
+// on the way that is a link, or no folder at all, makes that one file fail,
+// and a link, FIFO or device already at a file's place is never written
+// through. Each file is written under a temporary name in its own folder and
+// renamed over its name only when complete, so a failed or cancelled write
+// leaves the older copy (if any) as it was and no partial file.
+//
+// On POSIX systems every folder is opened relative to its parent's
+// descriptor without following links (openat, O_NOFOLLOW), so nothing done
+// to the tree meanwhile can lead a write elsewhere.
+class OutputTree
+{
+public:
+    // Why the last begin() or commit() failed.
+    enum class Problem {
+        None,
+        System,      // the system refused; systemError() holds its errno
+        LinkInWay,   // a folder on the way, or the place of a file, is a link we will not follow
+        NotAFolder,  // something on the way is not a folder
+        SpecialFile, // a FIFO, socket or device sits at the file's place
+        Protected,   // the file's place holds the protected file (see protect())
+    };
+
+    explicit OutputTree(const QString &root);
+    ~OutputTree();
+    Q_DISABLE_COPY_MOVE(OutputTree)
+
+    // The file at `path` (an open device) must never be replaced, whatever
+    // the name that would reach it, e.g. the archive being unpacked.
+    void protect(const QFileDevice &file);
+
+    // Starts the file `name` in `folder` (components below the root; the
+    // root and every folder on the way are created as needed). Returns the
+    // device to write its contents to, or null (see problem()). The device
+    // stays valid until commit() or discard().
+    QFileDevice *begin(const QStringList &folder, const QString &name);
+
+    // Puts the started file in place, replacing an older file (or a link) of
+    // that name. False, with the temporary file removed, when it cannot.
+    bool commit();
+
+    // Drops the started file; an older file of that name stays as it was.
+    void discard();
+
+    Problem problem() const { return lastProblem; }
+    int systemError() const { return lastErrno; }
+
+private:
+    bool fail(Problem problem, int error = 0);
+    bool openRoot();
+    bool enterFolder(const QStringList &folder);
+    int currentFolder() const;
+
+    QString rootPath;
+    QFile file;        // the started file, on its temporary name
+    QString fileName;  // its final name
+    Problem lastProblem = Problem::None;
+    int lastErrno = 0;
+
+#ifdef Q_OS_UNIX
+    struct OpenFolder
+    {
+        QByteArray name;
+        int fd;
+    };
+    int rootFd = -1;
+    QList<OpenFolder> folders; // the folders below the root leading to the current one
+    QByteArray tempName;
+    int fileFd = -1;
+    bool hasProtected = false;
+    quint64 protectedDevice = 0;
+    quint64 protectedInode = 0;
+#else
+    QString folderPath;       // the current folder
+    QString protectedPath;    // canonical path of the protected file
+    QString tempPath;
+#endif
+};
