@@ -9,7 +9,8 @@
 // - the links are still those links and the FIFO still a FIFO, unless an
 //   entry names exactly that place and a regular file replaced it;
 // - every new file in the target is where some entry leads, and no
-//   temporary file (".velmoro-...") stays behind;
+//   temporary file (".velmoro-...") stays behind; a successful run wrote
+//   every entry;
 // - an archive that readIndex() refuses is refused by extract() too, and
 //   leaves the target as it was.
 // Opening the FIFO for writing blocks forever; libFuzzer's -timeout reports
@@ -168,6 +169,24 @@ void checkPlanted(const QMap<QString, QString> &before, const QMap<QString, QStr
     }
 }
 
+// A successful unpack wrote every entry: its place (as this file system reads
+// it, "\" an ordinary character) holds a regular file of the size of the last
+// entry of that name.
+void checkAllWritten(const QString &theme, const ThemeEntryList &entries,
+                     const QMap<QString, QString> &after)
+{
+    QMap<QString, QString> wanted;
+    for (const ThemeEntry &entry : entries) {
+        const PathOracle::Normalised path = PathOracle::normalise(theme + entry.name, false);
+        wanted.insert(path.components.join(QLatin1Char('/')), QStringLiteral("file %1").arg(entry.size));
+    }
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        if (after.value(it.key()) != it.value())
+            FuzzWorkspace::fail("success reported, but an entry was not written",
+                                it.key() + QStringLiteral(": ") + after.value(it.key()));
+    }
+}
+
 void checkNewFiles(const QMap<QString, QString> &before, const QMap<QString, QString> &after,
                    const Expected &expected)
 {
@@ -237,6 +256,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (refused && after != before)
         FuzzWorkspace::fail("refused archive changed the target", reader.errorString);
     checkNewFiles(before, after, expected);
+    if (extracted)
+        checkAllWritten(theme, entries, after);
 
     QDir(p.work).removeRecursively();
     return 0;
