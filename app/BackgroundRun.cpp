@@ -1,64 +1,21 @@
 #include "BackgroundRun.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QProgressDialog>
 #include <QThread>
-#include <QTimer>
 
-void runInBackground(QWidget *parent, const QString &title, const QString &labelTemplate,
-                     const QStringList &itemNames, int delayMs, RunProgress &progress,
-                     const std::function<void()> &work)
+void workThrough(ThemeRun &run, RunProgress &progress, RunReport &report)
 {
-    QProgressDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("progressDialog"));
-    dialog.setWindowTitle(title);
-    dialog.setCancelButtonText(QCoreApplication::translate("Velmoro", "取消"));
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setAutoReset(false);
-    dialog.setAutoClose(false);
-    dialog.setRange(0, 1000);
-    dialog.setMinimumDuration(delayMs); // shown only when the run is not over by then
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] {
-        progress.cancelRequested = true;
-    });
-
-    const auto update = [&] {
-        const int item = qBound(0, progress.item.load(), int(itemNames.size()) - 1);
-        dialog.setLabelText(labelTemplate.arg(itemNames.value(item))
-                                .arg(item + 1)
-                                .arg(itemNames.size()));
-        const qint64 total = progress.total;
-        dialog.setValue(total > 0 ? int(1000 * qMin(progress.done.load(), total) / total) : 0);
-    };
-    update();
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, &dialog, update);
-    ticker.start(50);
-
-    QEventLoop loop;
-    QThread *worker = QThread::create(work);
-    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    worker->wait();
-    delete worker;
-    ticker.stop();
-}
-
-void workThrough(const QStringList &items, RunProgress &progress, RunReport &report,
-                 const std::function<qint64(int)> &sizeOf,
-                 const std::function<bool(int, const ThemeAdvance &, QString &)> &runOne)
-{
-    QList<qint64> sizes;
-    for (int i = 0; i < items.size(); ++i) {
-        sizes.append(sizeOf(i));
-        progress.total += sizes.last();
+    const int count = int(run.items.size());
+    QList<qint64> sizes(count, 0);
+    for (int i = 0; i < count && !progress.cancelRequested; ++i) {
+        sizes[i] = run.sizeOf(i);
+        progress.total += sizes[i];
     }
     qint64 before = 0;
-    for (int i = 0; i < items.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
         if (progress.cancelRequested) {
-            report.notDone.append(items[i]);
+            report.notDone.append({run.items[i], QString(), QStringList()});
             continue;
         }
         progress.item = i;
@@ -66,14 +23,87 @@ void workThrough(const QStringList &items, RunProgress &progress, RunReport &rep
             progress.done = before + done;
             return !progress.cancelRequested;
         };
-        QString reason;
-        if (runOne(i, advance, reason))
+        const ThemeOutcome outcome = run.runOne(i, advance);
+        const bool stopped = outcome.failure == ThemeFailure::Cancelled
+                             || (progress.cancelRequested && outcome.failure == ThemeFailure::None);
+        if (outcome.done) {
             ++report.succeeded;
-        else if (progress.cancelRequested)
-            report.notDone.append(items[i]);
-        else
-            report.addFailure(items[i], reason);
+            if (!report.destinations.contains(outcome.destination))
+                report.destinations.append(outcome.destination);
+        } else if (stopped) {
+            report.notDone.append({run.items[i], outcome.writtenFolder, outcome.writtenFiles});
+        } else {
+            report.failures.append({run.items[i], outcome.reason, outcome.message, outcome.systemError});
+        }
         before += sizes[i];
         progress.done = before;
     }
+}
+
+BackgroundRun::BackgroundRun(QWidget *window, ThemeRun inputs, int dialogDelayMs)
+    : run(std::move(inputs)), dialog(std::make_unique<QProgressDialog>(window))
+{
+    dialog->setObjectName(QStringLiteral("progressDialog"));
+    dialog->setWindowTitle(run.texts.title);
+    dialog->setCancelButtonText(QCoreApplication::translate("Velmoro", "取消"));
+    // Not modal: while a modal dialog is up the system's close request for
+    // the window is dropped, and a modal dialog's setValue() would run the
+    // event loop from inside the ticker. The window takes no commands during
+    // the run anyway.
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->setAutoReset(false);
+    dialog->setAutoClose(false);
+    dialog->setRange(0, 1000);
+    dialog->setMinimumDuration(dialogDelayMs); // shown only when the run is not over by then
+    connect(dialog.get(), &QProgressDialog::canceled, this, &BackgroundRun::cancel);
+    connect(&ticker, &QTimer::timeout, this, &BackgroundRun::updateDialog);
+}
+
+BackgroundRun::~BackgroundRun()
+{
+    if (worker) {
+        progress.cancelRequested = true;
+        worker->wait();
+    }
+}
+
+void BackgroundRun::start()
+{
+    updateDialog();
+    ticker.start(50);
+    worker.reset(QThread::create([this] { workThrough(run, progress, result); }));
+    connect(worker.get(), &QThread::finished, this, &BackgroundRun::workerFinished);
+    worker->start();
+}
+
+void BackgroundRun::cancel()
+{
+    progress.cancelRequested = true;
+    // The work stops within moments, and then the window says what was done.
+    stopShowingProgress();
+}
+
+void BackgroundRun::stopShowingProgress()
+{
+    // The dialog shows itself once its delay has passed, or on a later value,
+    // unless it is reset.
+    ticker.stop();
+    dialog->reset();
+    dialog->hide();
+}
+
+void BackgroundRun::updateDialog()
+{
+    const QStringList &names = run.names;
+    const int item = qBound(0, progress.item.load(), int(names.size()) - 1);
+    dialog->setLabelText(run.progressLabel.arg(names.value(item), QString::number(item + 1),
+                                               QString::number(names.size())));
+    const qint64 total = progress.total;
+    dialog->setValue(total > 0 ? int(1000 * qMin(progress.done.load(), total) / total) : 0);
+}
+
+void BackgroundRun::workerFinished()
+{
+    stopShowingProgress();
+    emit finished();
 }

@@ -1,14 +1,19 @@
 #pragma once
 
 #include "RunReport.h"
+#include "archive/ThemeFailure.h"
 
-#include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
+class QProgressDialog;
+class QThread;
 class QWidget;
 
 // What a pack or unpack run shares between its worker thread and the window.
@@ -20,22 +25,74 @@ struct RunProgress
     std::atomic<bool> cancelRequested{false};
 };
 
-// Runs `work` on a worker thread while the window's event loop goes on (it
-// keeps painting), and returns once the work has finished. When the run
-// takes longer than `delayMs`, a modal progress dialog titled `title` shows
-// the current theme (`labelTemplate` with %1 its name, %2 its number, %3 the
-// count) and the progress by bytes; its Cancel sets `cancelRequested`.
-void runInBackground(QWidget *parent, const QString &title, const QString &labelTemplate,
-                     const QStringList &itemNames, int delayMs, RunProgress &progress,
-                     const std::function<void()> &work);
-
-// Works through the themes `items` in order, on the worker thread: first
-// their sizes (`sizeOf`), so the progress runs by bytes over all of them,
-// then `runOne(i, advance, reason)` for each, which passes its bytes done so
-// far to `advance` (false once a cancel was asked for) and returns success
-// or fills in the reason it failed. Once a cancel is asked for, the themes
-// not finished are recorded as not done.
+// Passed the bytes of the current theme done so far; false once a cancel
+// was asked for.
 using ThemeAdvance = std::function<bool(qint64 done)>;
-void workThrough(const QStringList &items, RunProgress &progress, RunReport &report,
-                 const std::function<qint64(int)> &sizeOf,
-                 const std::function<bool(int, const ThemeAdvance &, QString &)> &runOne);
+
+// What working on one theme came to.
+struct ThemeOutcome
+{
+    bool done = false;
+    QString destination; // done: the folder the archive or theme folder went into
+    ThemeFailure failure = ThemeFailure::None;
+    QString reason;      // not done: RunFailure::reason
+    QString message;     // not done: the library's English message
+    QString systemError; // not done: the system's reason, or empty
+    QString writtenFolder;    // an unpack that stopped: where it wrote,
+    QStringList writtenFiles; // and the files it wrote there, whole
+};
+
+// One pack or unpack run, as a tab hands it to the window.
+struct ThemeRun
+{
+    RunReportTexts texts;
+    QString progressLabel;   // %1 the theme's name, %2 its number, %3 the count
+    QStringList items;       // the folders or archives, in row order
+    QStringList names;       // their theme names, for the progress label
+    bool intoWorkDir = false; // false: each result went beside its source
+    // Both run on the worker thread, one theme after the other, so they may
+    // keep state from one theme to the next but must not touch widgets.
+    std::function<qint64(int item)> sizeOf;
+    std::function<ThemeOutcome(int item, const ThemeAdvance &advance)> runOne;
+};
+
+// Works through the run's themes in order: first their sizes, so the
+// progress runs by bytes over all of them, then each theme. Once a cancel is
+// asked for, the themes not finished are recorded as not done.
+void workThrough(ThemeRun &run, RunProgress &progress, RunReport &report);
+
+// A run on its own worker thread while the window's event loop goes on. When
+// it takes longer than the dialog delay, a progress dialog shows the current
+// theme and the progress by bytes; its Cancel (or cancel()) asks the work to
+// stop. finished() comes once the worker has ended; the report is complete
+// from then on.
+class BackgroundRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    BackgroundRun(QWidget *window, ThemeRun run, int dialogDelayMs);
+    // Asks the work to stop and waits for it, so nothing outlives the window.
+    ~BackgroundRun() override;
+
+    void start();
+    void cancel();
+
+    const ThemeRun &inputs() const { return run; }
+    const RunReport &report() const { return result; }
+
+signals:
+    void finished();
+
+private:
+    void updateDialog();
+    void stopShowingProgress();
+    void workerFinished();
+
+    ThemeRun run;
+    RunProgress progress;
+    RunReport result;
+    std::unique_ptr<QProgressDialog> dialog;
+    QTimer ticker;
+    std::unique_ptr<QThread> worker;
+};

@@ -5,8 +5,20 @@
 
 class QWidget;
 
-// The file dialogs the window opens, behind one small seam so that tests can
-// answer them; the default opens the toolkit's dialogs.
+// A message box as the window asks for one.
+struct WindowMessage
+{
+    enum class Kind { Information, Warning, About };
+    Kind kind = Kind::Information;
+    QString title;
+    QString text;
+    QString details;    // behind the box's details button; empty for none
+    QString actionText; // an extra button beside OK ("打开文件夹"); empty for none
+};
+
+// The dialogs and boxes the window opens, and the file manager it hands
+// folders to, behind one small seam so that tests can answer them and see
+// exactly what was shown; the default uses the toolkit and the desktop.
 class DialogSeam
 {
 public:
@@ -18,4 +30,10 @@ public:
     // Existing files, or none when the user cancelled.
     virtual QStringList openFileNames(QWidget *parent, const QString &caption,
                                       const QString &startDir, const QString &filter);
+
+    // Shows the box until the user closes it; true when its extra button did.
+    virtual bool showMessage(QWidget *parent, const WindowMessage &message);
+
+    // Shows the folder in the desktop's file manager.
+    virtual void openFolder(const QString &folder);
 };

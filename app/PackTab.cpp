@@ -5,7 +5,8 @@
 
 #include "BackgroundRun.h"
 #include "DialogSeam.h"
-#include "RunReport.h"
+#include "FailureReason.h"
+#include "PackNames.h"
 #include "TabPage.h"
 #include "TableSelection.h"
 #include "archive/ThemePacker.h"
@@ -25,6 +26,9 @@ void Velmoro::createPackTab()
     themeFolderTable->setColumnCount(2);
     themeFolderTable->setHorizontalHeaderLabels({tr("主题名称"), tr("主题资源文件夹路径")});
     themeFolderTable->horizontalHeader()->setStretchLastSection(true);
+    themeFolderTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
+    themeFolderTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
+    themeFolderTable->setWordWrap(false);                 // on one line, shortened rather than broken
     acceptFileDrops(themeFolderTable);
 
     addThemeFolderButton = namedButton(tr("增加"), "addThemeFolderButton");
@@ -51,6 +55,7 @@ void Velmoro::appendThemeFolderRow(QString &folderPath)
     folderPath = QDir::toNativeSeparators(folder.absolutePath());
     auto *pathItem = new QTableWidgetItem(folderPath);
     pathItem->setFlags(Qt::NoItemFlags); // shown, but neither selectable nor editable
+    pathItem->setToolTip(folderPath);
     themeFolderTable->setItem(row, 1, pathItem);
     themeFolderPaths.append(folderPath);
 }
@@ -87,37 +92,67 @@ void Velmoro::packThemeFolder()
     // file-system root.
     const bool besideFolder = workDirEdit->text().isEmpty();
     const QString output = outputFolder();
-    QStringList folders;
+    ThemeRun run;
     QStringList archives;
-    QStringList names;
     for (int row = 0; row < themeFolderTable->rowCount(); ++row) {
+        const QString name = themeFolderTable->item(row, 0)->text();
         const QString folderPath = themeFolderTable->item(row, 1)->text();
-        const QString archiveName = themeFolderTable->item(row, 0)->text() + QStringLiteral(".tsk");
-        folders.append(folderPath);
+        const QString archiveName = name + QStringLiteral(".tsk");
+        run.items.append(folderPath);
+        run.names.append(name);
         archives.append(besideFolder ? QFileInfo(folderPath).dir().filePath(archiveName)
                                      : output + QLatin1Char('/') + archiveName);
-        names.append(themeFolderTable->item(row, 0)->text());
     }
+    // Nothing is written while a name would write outside its folder or two
+    // rows would write one archive.
+    if (!packNamesUsable(run.names, archives))
+        return;
 
-    RunReport report;
-    RunProgress progress;
-    const auto sizeOf = [&folders](int i) {
+    run.texts = {tr("打包主题"), tr("所有主题资源已打包到工作目录文件夹下了！"),
+                 tr("所有主题资源已打包到文件夹 %1 下了！"),
+                 tr("所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。"),
+                 tr("%1 个主题已打包，%2 个主题打包失败："),
+                 tr("已取消：%1 个主题已打包，%2 个主题打包失败，%3 个主题未打包。")};
+    run.progressLabel = tr("正在打包主题 %1（第 %2 个，共 %3 个）");
+    run.intoWorkDir = !besideFolder;
+    run.sizeOf = [folders = run.items](int i) {
         ThemePacker scanner;
         scanner.folderPath = folders[i];
         return scanner.contentSize();
     };
-    const auto packOne = [&](int i, const ThemeAdvance &advance, QString &reason) {
+    run.runOne = [folders = run.items, archives](int i, const ThemeAdvance &advance) {
         ThemePacker packer; // the header's theme name is the folder's own name
         packer.folderPath = folders[i];
         packer.themeFilePath = archives[i];
         packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
-        const bool packed = packer.pack();
-        reason = packer.errorString;
-        return packed;
+        ThemeOutcome outcome;
+        outcome.done = packer.pack();
+        if (outcome.done) {
+            outcome.destination = QFileInfo(archives[i]).absolutePath();
+        } else {
+            outcome.failure = packer.failure;
+            outcome.reason = failureReason(RunKind::Pack, packer.failure);
+            outcome.message = packer.errorString;
+            outcome.systemError = packer.systemError;
+        }
+        return outcome;
     };
-    const auto packAll = [&] { workThrough(folders, progress, report, sizeOf, packOne); };
-    runThemes({tr("打包主题"), tr("所有主题资源已打包到工作目录文件夹下了！"),
-                   tr("%1 个主题已打包，%2 个主题打包失败："),
-                   tr("已取消：%1 个主题已打包，%2 个主题打包失败，%3 个主题未打包。")},
-              tr("正在打包主题 %1（第 %2 个，共 %3 个）"), names, progress, report, packAll);
+    startRun(std::move(run));
+}
+
+bool Velmoro::packNamesUsable(const QStringList &names, const QStringList &archives)
+{
+    const QList<PackNameProblem> problems = packNameProblems(names, archives);
+    if (problems.isEmpty())
+        return true;
+    WindowMessage message;
+    message.kind = WindowMessage::Kind::Warning;
+    message.title = tr("打包主题");
+    message.text = tr("下列主题名称不能用作主题文件名，没有打包任何主题。请修改后再打包：");
+    for (const PackNameProblem &problem : problems)
+        message.text += QLatin1Char('\n')
+                        + tr("第 %1 行“%2”：%3")
+                              .arg(QString::number(problem.row + 1), problem.name, problem.problem);
+    dialogs->showMessage(this, message);
+    return false;
 }

@@ -6,20 +6,18 @@
 
 #include "util/FormatSize.h"
 
+#include <QAbstractFileIconProvider>
 #include <QTableWidget>
 #include <QTreeWidget>
-
-namespace {
-constexpr int folderIcon = 5; // IconStore's standard Folder entry
-constexpr int fileIcon = 6;   // IconStore's standard File entry
-} // namespace
 
 void Velmoro::prevThemeResFiles()
 {
     const QList<QTableWidgetItem *> selected = themeFileTable->selectedItems();
     if (selected.isEmpty())
         return; // the last preview stays
-    const QTableWidgetItem *nameCell = themeFileTable->item(selected.first()->row(), 0);
+    const int row = selected.first()->row();
+    const QTableWidgetItem *nameCell = themeFileTable->item(row, 0);
+    previewedArchive = themeFileTable->item(row, 1)->text();
 
     resourceTree->clear();
     previewChildren.clear();
@@ -28,6 +26,7 @@ void Velmoro::prevThemeResFiles()
     auto *top = new QTreeWidgetItem;
     top->setIcon(0, windowIcon());
     top->setText(0, nameCell->text());
+    top->setToolTip(0, nameCell->text());
 
     const QVariantMap sizes = nameCell->data(Qt::UserRole).toMap();
     for (auto it = sizes.constBegin(); it != sizes.constEnd(); ++it)
@@ -36,7 +35,6 @@ void Velmoro::prevThemeResFiles()
 
     resourceTree->addTopLevelItem(top);
     resourceTree->expandAll();
-    resourceTree->resizeColumnToContents(0); // whole names, not elided ones
 }
 
 void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)
@@ -50,13 +48,14 @@ void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size
         const QString type = dot >= 0 ? path.mid(dot) : QString();
         auto *file = new QTreeWidgetItem;
         file->setText(0, path);
+        file->setToolTip(0, path); // whole, when the column shows it shortened
         file->setText(1, formatSize(size));
         file->setText(2, type);
         if (!type.isEmpty()) {
             // A file with an extension always shows an icon: the generic one
             // when the platform has none of its own for the type.
             QIcon icon = iconStore.icon(type, false);
-            file->setIcon(0, icon.isNull() ? iconStore.standardIcon(fileIcon, false) : icon);
+            file->setIcon(0, icon.isNull() ? iconStore.standardIcon(QAbstractFileIconProvider::File, false) : icon);
         }
         parent->addChild(file);
         QHash<QString, QTreeWidgetItem *> &siblings = previewChildren[parent];
@@ -72,7 +71,8 @@ void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size
     if (!folder) {
         folder = new QTreeWidgetItem;
         folder->setText(0, folderName);
-        folder->setIcon(0, iconStore.standardIcon(folderIcon, false));
+        folder->setToolTip(0, folderName);
+        folder->setIcon(0, iconStore.standardIcon(QAbstractFileIconProvider::Folder, false));
         parent->insertChild(0, folder);
         children.insert(folderName, folder);
     }

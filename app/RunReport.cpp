@@ -1,29 +1,86 @@
 #include "RunReport.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QMessageBox>
-#include <QStringList>
 
-void showRunReport(QWidget *parent, const RunReportTexts &texts, const RunReport &report)
+namespace {
+
+QString tr(const char *text)
 {
-    if (report.failures.isEmpty() && report.notDone.isEmpty()) {
-        QMessageBox::information(parent, texts.title, texts.allDone);
-        return;
+    return QCoreApplication::translate("Velmoro", text);
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// A cancelled run's details list this many written files of a theme at most;
+// the box stays quick to open after a theme of thousands of files.
+constexpr int listedFilesAtMost = 50;
+
+QString failureDetails(const RunFailure &failure)
+{
+    QStringList lines{native(failure.item), failure.reason, failure.message};
+    if (!failure.systemError.isEmpty())
+        lines.append(tr("系统给出的原因：%1").arg(failure.systemError));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString unfinishedDetails(const UnfinishedTheme &theme)
+{
+    QStringList lines{native(theme.item) + QStringLiteral(": Not done, the run was cancelled.")};
+    if (!theme.writtenFiles.isEmpty()) {
+        lines.append(tr("已写出到 %1 的文件：").arg(native(theme.folder)));
+        const QDir folder(theme.folder);
+        for (const QString &file : theme.writtenFiles.mid(0, listedFilesAtMost))
+            lines.append(QStringLiteral("  ") + native(folder.relativeFilePath(file)));
+        if (theme.writtenFiles.size() > listedFilesAtMost)
+            lines.append(tr("  ……以及另外 %1 个文件").arg(theme.writtenFiles.size() - listedFilesAtMost));
     }
-    QString text = report.notDone.isEmpty()
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &report,
+                               bool intoWorkDir)
+{
+    WindowMessage message;
+    message.title = texts.title;
+    if (report.destinations.size() == 1)
+        message.actionText = tr("打开文件夹");
+
+    if (report.failures.isEmpty() && report.notDone.isEmpty()) {
+        if (intoWorkDir)
+            message.text = texts.allDone;
+        else if (report.destinations.size() == 1)
+            message.text = texts.allDoneInFolder.arg(native(report.destinations.first()));
+        else
+            message.text = texts.allDoneBeside;
+        return message;
+    }
+
+    message.kind = WindowMessage::Kind::Warning;
+    message.text = report.notDone.isEmpty()
                        ? texts.someFailed.arg(report.succeeded).arg(report.failures.size())
                        : texts.cancelled.arg(report.succeeded)
                              .arg(report.failures.size())
                              .arg(report.notDone.size());
-    QStringList reasons;
-    for (const auto &failure : report.failures) {
-        const QString item = QDir::toNativeSeparators(failure.first);
-        text += QLatin1Char('\n') + item;
-        reasons.append(item + QStringLiteral(": ") + failure.second);
+    QStringList details;
+    for (const RunFailure &failure : report.failures) {
+        message.text += QLatin1Char('\n') + native(failure.item) + tr("：") + failure.reason;
+        details.append(failureDetails(failure));
     }
-    for (const QString &item : report.notDone)
-        reasons.append(QDir::toNativeSeparators(item) + QStringLiteral(": Not done, the run was cancelled."));
-    QMessageBox box(QMessageBox::Warning, texts.title, text, QMessageBox::Ok, parent);
-    box.setDetailedText(reasons.join(QLatin1Char('\n')));
-    box.exec();
+    for (const UnfinishedTheme &theme : report.notDone) {
+        if (!theme.writtenFiles.isEmpty())
+            message.text += QLatin1Char('\n')
+                            + tr("%1 只解压了一部分：已写出的 %2 个文件在 %3 中。")
+                                  .arg(native(theme.item),
+                                       QString::number(theme.writtenFiles.size()),
+                                       native(theme.folder));
+        details.append(unfinishedDetails(theme));
+    }
+    message.details = details.join(QStringLiteral("\n\n"));
+    return message;
 }

@@ -1,32 +1,53 @@
 #pragma once
 
+#include "DialogSeam.h"
+
 #include <QList>
-#include <QPair>
 #include <QString>
 #include <QStringList>
 
-class QWidget;
+// A theme of a run that failed: what the theme author reads, and what
+// support needs beside it.
+struct RunFailure
+{
+    QString item;        // the folder or archive
+    QString reason;      // what went wrong and what to do, in the window's language
+    QString message;     // the library's English message
+    QString systemError; // the system's reason, or empty
+};
 
-// What one pack or unpack run did, row by row, for its completion box.
+// A theme of a run that was not finished because the run was cancelled.
+struct UnfinishedTheme
+{
+    QString item;             // the folder or archive
+    QString folder;           // where an unpack had begun to write, or empty
+    QStringList writtenFiles; // the files it wrote there, whole, before it stopped
+};
+
+// What one pack or unpack run did, theme by theme, for its completion box.
 struct RunReport
 {
     int succeeded = 0;
-    QList<QPair<QString, QString>> failures; // folder or archive, English reason
-    QStringList notDone;                     // left when the run was cancelled
-
-    void addFailure(const QString &item, const QString &reason) { failures.append({item, reason}); }
+    QList<RunFailure> failures;
+    QList<UnfinishedTheme> notDone; // left when the run was cancelled
+    QStringList destinations;       // the distinct folders the finished themes went into
 };
 
 // The texts of a run's completion box.
 struct RunReportTexts
 {
     QString title;
-    QString allDone;   // every theme succeeded
-    QString someFailed; // %1 succeeded, %2 failed
-    QString cancelled; // %1 succeeded, %2 failed, %3 not done
+    QString allDone;         // every theme succeeded, into the work directory
+    QString allDoneInFolder; // every theme succeeded, all into the one folder %1
+    QString allDoneBeside;   // every theme succeeded, each beside its own folder or archive
+    QString someFailed;      // %1 succeeded, %2 failed
+    QString cancelled;       // %1 succeeded, %2 failed, %3 not done
 };
 
-// Shows the completion box of a run: the plain information box when every
-// row succeeded, otherwise a warning that counts the themes done, failed and
-// not done and lists each failed one, with the reasons in the box's details.
-void showRunReport(QWidget *parent, const RunReportTexts &texts, const RunReport &report);
+// The completion box of a run: an information box that says where the
+// themes went when every one succeeded, otherwise a warning that counts the
+// themes done, failed and not done, names each failed one with its reason
+// and what a cancelled unpack left behind, with the library's messages in
+// the details. It offers to open the destination when all went to one folder.
+WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &report,
+                               bool intoWorkDir);

@@ -9,7 +9,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QMimeData>
 #include <QTableWidget>
@@ -39,7 +38,8 @@ static QStringList localPaths(const QList<QUrl> &urls)
 }
 
 // Rows for every qualifying path not listed yet; true when any qualified.
-bool Velmoro::addPaths(QTableWidget *table, const QStringList &paths)
+// Archives refused as damaged or unsafe are noted in `refused`.
+bool Velmoro::addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused)
 {
     const bool archives = table == themeFileTable;
     bool anyQualified = false;
@@ -53,7 +53,7 @@ bool Velmoro::addPaths(QTableWidget *table, const QStringList &paths)
                 continue;
             anyQualified = true;
             if (!themeFilePaths.contains(path))
-                appendThemeFileRow(path);
+                noteRefusal(refused, path, appendThemeFileRow(path));
         } else {
             if (!QFileInfo(path).isDir())
                 continue;
@@ -70,12 +70,14 @@ void Velmoro::openPaths(const QStringList &paths)
     QStringList absolute;
     for (const QString &path : paths)
         absolute.append(QFileInfo(path).absoluteFilePath());
-    const bool archives = addPaths(themeFileTable, absolute);
-    const bool folders = addPaths(themeFolderTable, absolute);
+    QStringList refused;
+    const bool archives = addPaths(themeFileTable, absolute, refused);
+    const bool folders = addPaths(themeFolderTable, absolute, refused);
     if (archives)
-        tabWidget->setCurrentWidget(unpackSplitter->parentWidget());
+        showTab("unpackTab");
     else if (folders)
-        tabWidget->setCurrentWidget(themeFolderTable->parentWidget());
+        showTab("packTab");
+    reportRefusals(refused);
 }
 
 bool Velmoro::eventFilter(QObject *watched, QEvent *event)
@@ -99,16 +101,25 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
         auto *enter = static_cast<QDragEnterEvent *>(event);
         if (enter->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
             // Rows are added as the drag enters; the drop only catches up.
-            if (addPaths(table, localPaths(enter->mimeData()->urls())))
+            // Refused archives are named at the drop, not while the user
+            // still holds the drag.
+            QStringList refusedForNow;
+            if (addPaths(table, localPaths(enter->mimeData()->urls()), refusedForNow))
                 enter->acceptProposedAction();
             else
                 enter->ignore();
         }
     } else if (table && event->type() == QEvent::Drop) {
         auto *drop = static_cast<QDropEvent *>(event);
+        QStringList refused; // tried again, as they got no row at the drag's entry
         if (drop->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-            addPaths(table, localPaths(drop->mimeData()->urls()));
+            addPaths(table, localPaths(drop->mimeData()->urls()), refused);
         drop->accept();
+        // After the drop has been answered, so the program the drag came
+        // from is not kept waiting while the box is open.
+        if (!refused.isEmpty())
+            QMetaObject::invokeMethod(this, [this, refused] { reportRefusals(refused); },
+                                      Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -5,7 +5,8 @@
 
 #include "BackgroundRun.h"
 #include "DialogSeam.h"
-#include "RunReport.h"
+#include "FailureReason.h"
+#include "FileNameCase.h"
 #include "TabPage.h"
 #include "TableSelection.h"
 #include "archive/ThemeReader.h"
@@ -32,6 +33,9 @@ void Velmoro::createUnpackTab()
     themeFileTable->horizontalHeader()->setStretchLastSection(true);
     themeFileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     themeFileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    themeFileTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
+    themeFileTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
+    themeFileTable->setWordWrap(false);                 // on one line, shortened rather than broken
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
 
@@ -39,9 +43,21 @@ void Velmoro::createUnpackTab()
     resourceTree->setObjectName(QStringLiteral("resourceTree"));
     resourceTree->setColumnCount(3);
     resourceTree->setHeaderLabels({tr("资源文件名"), tr("大小"), tr("类型")});
+    // Size and type stay in view at any width: the name column takes what
+    // is left, and a long name is shortened in the middle (its tooltip holds
+    // it whole).
+    QHeaderView *treeHeader = resourceTree->header();
+    treeHeader->setStretchLastSection(false);
+    treeHeader->setSectionResizeMode(0, QHeaderView::Stretch);
+    treeHeader->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    treeHeader->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    resourceTree->setTextElideMode(Qt::ElideMiddle);
 
     unpackSplitter->addWidget(themeFileTable);
     unpackSplitter->addWidget(resourceTree);
+    unpackSplitter->setStretchFactor(0, 1);
+    unpackSplitter->setStretchFactor(1, 1);
+    unpackSplitter->setChildrenCollapsible(false);
 
     addThemeFileButton = namedButton(tr("增加"), "addThemeFileButton");
     removeThemeFileButton = namedButton(tr("移除"), "removeThemeFileButton");
@@ -55,13 +71,13 @@ void Velmoro::createUnpackTab()
     tabWidget->addTab(page, tr("解压主题"));
 }
 
-void Velmoro::appendThemeFileRow(const QString &archivePath)
+ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
 {
     ThemeReader reader;
     ThemeEntryList entries;
     QString themeName;
     if (!reader.readIndex(archivePath, entries, themeName))
-        return; // not a readable theme archive: no row, as quietly as a skipped duplicate
+        return reader.failure; // no row; the caller tells of damaged and unsafe archives
 
     // Resource path (without the leading "/") to size; the preview reads it
     // from here, so the archive is not opened again.
@@ -70,7 +86,9 @@ void Velmoro::appendThemeFileRow(const QString &archivePath)
         sizes.insert(entry.name.mid(1), entry.size);
     auto *nameItem = new QTableWidgetItem(themeName);
     nameItem->setData(Qt::UserRole, sizes);
+    nameItem->setToolTip(themeName);
     auto *pathItem = new QTableWidgetItem(archivePath);
+    pathItem->setToolTip(archivePath);
     for (QTableWidgetItem *item : {nameItem, pathItem}) // rows are not dragged around
         item->setFlags(item->flags() & ~Qt::ItemIsDragEnabled);
 
@@ -79,6 +97,7 @@ void Velmoro::appendThemeFileRow(const QString &archivePath)
     themeFileTable->setItem(row, 0, nameItem);
     themeFileTable->setItem(row, 1, pathItem);
     themeFilePaths.append(archivePath);
+    return ThemeFailure::None;
 }
 
 void Velmoro::addThemeFile()
@@ -87,12 +106,33 @@ void Velmoro::addThemeFile()
                                                      QStringLiteral("天天动听主题文件 (*.tsk)"));
     if (files.isEmpty())
         return;
+    QStringList refused;
     for (const QString &file : files) {
         const QString path = QDir::toNativeSeparators(file);
         if (!themeFilePaths.contains(path))
-            appendThemeFileRow(path);
+            noteRefusal(refused, path, appendThemeFileRow(path));
     }
     lastDialogDir = QFileInfo(files.first()).absolutePath();
+    reportRefusals(refused);
+}
+
+void Velmoro::noteRefusal(QStringList &refused, const QString &archivePath, ThemeFailure failure)
+{
+    const QString reason = refusalReason(failure);
+    if (!reason.isEmpty())
+        refused.append(archivePath + tr("：") + reason);
+}
+
+void Velmoro::reportRefusals(const QStringList &refused)
+{
+    if (refused.isEmpty())
+        return;
+    WindowMessage message;
+    message.kind = WindowMessage::Kind::Warning;
+    message.title = tr("增加主题文件");
+    message.text = tr("下列主题文件没有加入列表：") + QLatin1Char('\n')
+                   + refused.join(QLatin1Char('\n'));
+    dialogs->showMessage(this, message);
 }
 
 void Velmoro::removeThemeFile()
@@ -100,6 +140,11 @@ void Velmoro::removeThemeFile()
     for (const int row : selectedRowsDescending(themeFileTable)) {
         themeFilePaths.removeOne(themeFileTable->item(row, 1)->text());
         themeFileTable->removeRow(row);
+    }
+    // The preview shows only an archive that is still listed.
+    if (!previewedArchive.isEmpty() && !themeFilePaths.contains(previewedArchive)) {
+        resourceTree->clear();
+        previewedArchive.clear();
     }
 }
 
@@ -111,30 +156,56 @@ void Velmoro::unpackThemeFile()
     // than every archive beside the first one.
     const bool besideArchive = workDirEdit->text().isEmpty();
     const QString targetDir = outputFolder() + QLatin1Char('/'); // "/" alone for the root folder
-    QStringList archives;
-    QStringList names;
+    ThemeRun run;
     for (int row = 0; row < themeFileTable->rowCount(); ++row) {
-        archives.append(themeFileTable->item(row, 1)->text());
-        names.append(themeFileTable->item(row, 0)->text());
+        run.items.append(themeFileTable->item(row, 1)->text());
+        run.names.append(themeFileTable->item(row, 0)->text());
     }
-
-    RunReport report;
-    RunProgress progress;
-    ThemeReader reader; // one for the whole run
-    reader.targetDir = targetDir;
-    const auto sizeOf = [&archives](int i) { return QFileInfo(archives[i]).size(); };
-    const auto unpackOne = [&](int i, const ThemeAdvance &advance, QString &reason) {
+    run.texts = {tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
+                 tr("所有主题已解压到文件夹 %1 下！"),
+                 tr("所有主题已解压，每个主题都在它的主题文件旁边。"),
+                 tr("%1 个主题已解压，%2 个主题解压失败："),
+                 tr("已取消：%1 个主题已解压，%2 个主题解压失败，%3 个主题未解压。")};
+    run.progressLabel = tr("正在解压主题 %1（第 %2 个，共 %3 个）");
+    run.intoWorkDir = !besideArchive;
+    run.sizeOf = [archives = run.items](int i) { return QFileInfo(archives[i]).size(); };
+    // The theme folders this run has written into, so that a second archive
+    // of the same theme name does not overwrite the first one's files.
+    run.runOne = [archives = run.items, targetDir, besideArchive,
+                  usedFolders = QStringList()](int i, const ThemeAdvance &advance) mutable {
+        ThemeReader reader;
         reader.themeFilePath = archives[i];
-        if (besideArchive)
-            reader.targetDir.clear();
+        reader.targetDir = besideArchive ? QFileInfo(archives[i]).absolutePath() + QLatin1Char('/')
+                                         : targetDir;
+        ThemeOutcome outcome;
+        // The theme name as the archive holds it now, not as it was listed.
+        ThemeReader peek;
+        ThemeEntryList entries;
+        QString themeName;
+        if (peek.readIndex(archives[i], entries, themeName)
+            && usedFolders.contains(reader.targetDir + themeName, fileNameCase)) {
+            outcome.failure = ThemeFailure::Conflict;
+            outcome.reason = nameTakenReason(reader.targetDir + themeName);
+            outcome.message = QStringLiteral("Another theme of this run was unpacked into the same folder.");
+            return outcome;
+        }
         reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
-        const bool unpacked = reader.extract();
-        reason = reader.errorString;
-        return unpacked;
+        reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
+        outcome.done = reader.extract();
+        const QString themeFolder = reader.targetDir + reader.themeName;
+        if (!reader.themeName.isEmpty())
+            usedFolders.append(themeFolder);
+        if (outcome.done) {
+            outcome.destination = QDir::cleanPath(reader.targetDir);
+            outcome.writtenFiles.clear();
+        } else {
+            outcome.failure = reader.failure;
+            outcome.reason = failureReason(RunKind::Unpack, reader.failure);
+            outcome.message = reader.errorString;
+            outcome.systemError = reader.systemError;
+            outcome.writtenFolder = themeFolder;
+        }
+        return outcome;
     };
-    const auto unpackAll = [&] { workThrough(archives, progress, report, sizeOf, unpackOne); };
-    runThemes({tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
-                   tr("%1 个主题已解压，%2 个主题解压失败："),
-                   tr("已取消：%1 个主题已解压，%2 个主题解压失败，%3 个主题未解压。")},
-              tr("正在解压主题 %1（第 %2 个，共 %3 个）"), names, progress, report, unpackAll);
+    startRun(std::move(run));
 }

@@ -1,8 +1,8 @@
 #include "Velmoro.h"
 
 #include "BackgroundRun.h"
-#include "RunReport.h"
 #include "DialogSeam.h"
+#include "RunReport.h"
 #include "TabPage.h"
 
 #include <QAction>
@@ -13,9 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
 
 namespace {
 DialogSeam toolkitDialogs;
@@ -48,19 +50,54 @@ Velmoro::Velmoro(QWidget *parent)
     setCentralWidget(central);
 
     setWindowTitle(tr("Velmoro"));
+    // "Velomro", not "Velmoro": the icon's resource name has always been
+    // spelled this way, and the installed file and the tests use it.
     setWindowIcon(QIcon(QStringLiteral(":/Velomro.png")));
 
     createActions();
     createMenus();
     createUnpackTab();
     createPackTab();
+    orderKeyboardFocus();
     loadSettings();
 
     setAcceptDrops(true);
     lastDialogDir = workDirEdit->text();
+
+    // A quit that ends the event loop (exit()) leaves no time for the window
+    // to close; the run is asked to stop at once, and the window waits for
+    // it when it is destroyed.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (activeRun)
+            activeRun->cancel();
+    });
 }
 
+// A run still going is asked to stop and waited for (BackgroundRun).
 Velmoro::~Velmoro() = default;
+
+void Velmoro::orderKeyboardFocus()
+{
+    // Tab goes down the window: the work-directory row, the tabs, the
+    // table, the preview, then the buttons; the tab in front decides which
+    // of the two pages' widgets take part. The tab bar takes the focus in its
+    // own place only: the tab widget would otherwise pass its focus on to it
+    // a second time, after the last button.
+    tabWidget->setFocusProxy(nullptr);
+    tabWidget->setFocusPolicy(Qt::NoFocus);
+    const QList<QWidget *> order{workDirEdit,          changeWorkDirButton,     tabWidget->tabBar(),
+                                 themeFileTable,       resourceTree,            addThemeFileButton,
+                                 removeThemeFileButton, unpackThemeFileButton,  themeFolderTable,
+                                 addThemeFolderButton, removeThemeFolderButton, packThemeFolderButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Velmoro::showTab(const char *pageName)
+{
+    if (auto *page = tabWidget->findChild<QWidget *>(QLatin1String(pageName)))
+        tabWidget->setCurrentWidget(page);
+}
 
 QSize Velmoro::sizeHint() const
 {
@@ -75,9 +112,10 @@ void Velmoro::setDialogSeam(DialogSeam *seam)
 void Velmoro::closeEvent(QCloseEvent *event)
 {
     if (activeRun) {
-        // Closing during a run cancels it; the window closes when it has
-        // stopped, so no archive is left half written.
-        activeRun->cancelRequested = true;
+        // Closing during a run (the title bar's button, or a quit of the
+        // application) cancels it; the window closes when it has stopped,
+        // so no archive is left half written.
+        activeRun->cancel();
         closeAfterRun = true;
         event->ignore();
         return;
@@ -85,20 +123,34 @@ void Velmoro::closeEvent(QCloseEvent *event)
     saveSettings();
 }
 
-// Runs a pack or unpack in the background with the window taking no new
-// commands, then tells how it went; a close asked for meanwhile happens now.
-void Velmoro::runThemes(const RunReportTexts &texts, const QString &labelTemplate,
-                        const QStringList &names, RunProgress &progress, const RunReport &report,
-                        const std::function<void()> &work)
+// Starts a pack or unpack in the background; the window paints on but takes
+// no new commands until finishRun().
+void Velmoro::startRun(ThemeRun run)
 {
     setBusy(true);
-    activeRun = &progress;
-    runInBackground(this, texts.title, labelTemplate, names, progressDialogDelay, progress, work);
-    activeRun = nullptr;
+    activeRun = std::make_unique<BackgroundRun>(this, std::move(run), progressDialogDelay);
+    // Queued, so the run is not destroyed from inside its own signal.
+    connect(activeRun.get(), &BackgroundRun::finished, this, &Velmoro::finishRun,
+            Qt::QueuedConnection);
+    activeRun->start();
+}
+
+// Tells how the run went; when a close was asked for meanwhile, the window
+// closes instead: the user has left.
+void Velmoro::finishRun()
+{
+    const std::unique_ptr<BackgroundRun> run = std::move(activeRun);
     setBusy(false);
-    showRunReport(this, texts, report);
-    if (closeAfterRun)
+    if (closeAfterRun) {
+        closeAfterRun = false;
         close();
+        return;
+    }
+    const RunReport &report = run->report();
+    const WindowMessage message = runReportMessage(run->inputs().texts, report,
+                                                   run->inputs().intoWorkDir);
+    if (dialogs->showMessage(this, message) && !message.actionText.isEmpty())
+        dialogs->openFolder(report.destinations.first());
 }
 
 void Velmoro::setBusy(bool busy)
@@ -145,31 +197,41 @@ void Velmoro::createMenus()
     helpMenu->addAction(aboutQtAction);
 }
 
+// The menu's adds bring their tab to the front, so the user sees the rows
+// arrive.
 void Velmoro::addFile()
 {
+    showTab("unpackTab");
     addThemeFile();
 }
 
 void Velmoro::addFolder()
 {
+    showTab("packTab");
     addThemeFolder();
 }
 
 void Velmoro::about()
 {
-    QMessageBox::about(
-        this, tr("关于"),
-        tr("<h2>Velmoro 1.0.0</h2>"
-           "<p>把主题资源文件夹打包成主题文件，或把主题文件解压成文件夹，一步完成；"
-           "解压前还能预览主题里的每一个资源。"
-           "<p>Velmoro 是一款可以让你方便地解压和打包Android版本天天动听主题(.tsk)文件的软件。"
-           "该版本发布于2013年01月03日。"
-           "<p>^_^欢迎联系: velmoro@example.org"));
+    WindowMessage message;
+    message.kind = WindowMessage::Kind::About;
+    message.title = tr("关于");
+    message.text = tr("<h2>Velmoro %1</h2>"
+                      "<p>把主题资源文件夹打包成主题文件，或把主题文件解压成文件夹，一步完成；"
+                      "解压前还能预览主题里的每一个资源。"
+                      "<p>Velmoro 是一款可以让你方便地解压和打包Android版本天天动听主题(.tsk)文件的软件。"
+                      "该版本发布于2013年01月03日。"
+                      "<p>^_^欢迎联系: velmoro@example.org")
+                       .arg(QStringLiteral(VELMORO_VERSION));
+    dialogs->showMessage(this, message);
 }
 
 void Velmoro::helpDoc()
 {
-    QMessageBox::information(this, tr("帮助文档"), tr("不好意思，帮助文档尚未完成！"));
+    WindowMessage message;
+    message.title = tr("帮助文档");
+    message.text = tr("不好意思，帮助文档尚未完成！");
+    dialogs->showMessage(this, message);
 }
 
 void Velmoro::changeWorkDir()

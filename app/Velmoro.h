@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ThemeFailure.h"
 #include "icons/IconStore.h"
 
 #include <QHash>
@@ -7,12 +8,11 @@
 #include <QString>
 #include <QVector>
 
-#include <functional>
+#include <memory>
 
+class BackgroundRun;
 class DialogSeam;
-struct RunProgress;
-struct RunReport;
-struct RunReportTexts;
+struct ThemeRun;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -36,16 +36,21 @@ public:
 
     QSize sizeHint() const override;
 
-    // Replaces the file dialogs (not owned); null restores the toolkit's.
+    // Replaces the dialogs, message boxes and file manager (not owned); null
+    // restores the toolkit's.
     void setDialogSeam(DialogSeam *seam);
 
     // Lists each folder on the pack tab and each theme archive (".tsk") on
     // the unpack tab, as if they had been dropped there; the tab that
-    // received archives (else folders) comes to the front.
+    // received archives (else folders) comes to the front. Damaged and
+    // unsafe archives are named in one box.
     void openPaths(const QStringList &paths);
 
     // How long a pack or unpack runs before its progress dialog shows.
     void setProgressDialogDelay(int milliseconds) { progressDialogDelay = milliseconds; }
+
+    // Whether a pack or unpack is under way; the window takes no commands then.
+    bool isRunning() const { return activeRun != nullptr; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -73,14 +78,18 @@ private:
     void loadSettings();
     void saveSettings();
 
+    void orderKeyboardFocus();
+    void showTab(const char *pageName);
     void appendThemeFolderRow(QString &folderPath);
-    void appendThemeFileRow(const QString &archivePath);
+    ThemeFailure appendThemeFileRow(const QString &archivePath);
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
-    bool addPaths(QTableWidget *table, const QStringList &paths);
+    bool addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused);
+    void noteRefusal(QStringList &refused, const QString &archivePath, ThemeFailure failure);
+    void reportRefusals(const QStringList &refused);
+    bool packNamesUsable(const QStringList &names, const QStringList &archives);
     void setBusy(bool busy);
-    void runThemes(const RunReportTexts &texts, const QString &labelTemplate,
-                   const QStringList &names, RunProgress &progress,
-                   const RunReport &report, const std::function<void()> &work);
+    void startRun(ThemeRun run);
+    void finishRun();
     void acceptFileDrops(QTableWidget *table);
 
     // The work directory as output paths use it: "/" separators and no final
@@ -114,6 +123,7 @@ private:
     QVector<QString> themeFolderPaths;
     IconStore iconStore;
     QString lastDialogDir;
+    QString previewedArchive; // the archive the preview shows, as its row holds it
 
     // While the preview is filled: each tree item's children by name (the
     // first child of that name), so finding a folder among thousands of
@@ -122,6 +132,6 @@ private:
 
     DialogSeam *dialogs = nullptr;
     int progressDialogDelay = 500;
-    RunProgress *activeRun = nullptr; // while a pack or unpack runs
+    std::unique_ptr<BackgroundRun> activeRun; // while a pack or unpack runs
     bool closeAfterRun = false;
 };

@@ -35,9 +35,13 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&toolkitTexts);
     useFullIconTheme();
     Velmoro window;
-    // Folders and theme archives named on the command line (as a file
-    // manager passes them) are listed as if they had been dropped.
-    window.openPaths(QApplication::arguments().mid(1));
     window.show();
+    // Folders and theme archives named on the command line (as a file
+    // manager passes them) are listed as if they had been dropped, once the
+    // event loop runs, so that a box about refused archives opens over a
+    // window that is already on screen.
+    QMetaObject::invokeMethod(
+        &window, [&window] { window.openPaths(QApplication::arguments().mid(1)); },
+        Qt::QueuedConnection);
     return app.exec();
 }

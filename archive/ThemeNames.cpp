@@ -82,10 +82,12 @@ QStringList toList(const Parts &parts, qsizetype from)
 
 namespace ThemeNames {
 
-bool isUtf8(const char *bytes, qsizetype size)
+// 1 when `bytes` is plain ASCII, 2 when it is other valid UTF-8, 0 otherwise.
+int utf8Kind(const char *bytes, qsizetype size)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes);
     const uchar *end = p + size;
+    int kind = 1;
     while (p < end) {
         if (*p < 0x80) { // most names are plain ASCII
             ++p;
@@ -93,16 +95,24 @@ bool isUtf8(const char *bytes, qsizetype size)
         }
         const int length = sequenceLength(p, end);
         if (length == 0)
-            return false;
+            return 0;
         p += length;
+        kind = 2;
     }
-    return true;
+    return kind;
+}
+
+bool isUtf8(const char *bytes, qsizetype size)
+{
+    return utf8Kind(bytes, size) != 0;
 }
 
 QString decode(const char *bytes, qsizetype size)
 {
-    if (isUtf8(bytes, size))
-        return QString::fromUtf8(bytes, size);
+    switch (utf8Kind(bytes, size)) {
+    case 1: return QString::fromLatin1(bytes, size);
+    case 2: return QString::fromUtf8(bytes, size);
+    }
     QString name;
     name.reserve(size);
     const auto *p = reinterpret_cast<const uchar *>(bytes);
@@ -141,21 +151,31 @@ bool holdsInvalidBytes(QStringView name)
 
 bool isSafeName(QStringView name)
 {
-    if (name.contains(QChar(0)))
-        return false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !isSeparator(name[i], true))
-            continue;
-        if (name.mid(start, i - start) == u"..")
+    // One pass: a NUL anywhere, or a component of exactly two dots.
+    qsizetype componentLength = 0;
+    qsizetype dots = 0;
+    for (const QChar c : name) {
+        if (c.isNull())
             return false;
-        start = i + 1;
+        if (isSeparator(c, true)) {
+            if (componentLength == 2 && dots == 2)
+                return false;
+            componentLength = dots = 0;
+            continue;
+        }
+        ++componentLength;
+        dots += c == QLatin1Char('.');
     }
-    return true;
+    return !(componentLength == 2 && dots == 2);
 }
 
 bool staysInsideThemeFolder(QStringView themeName, QStringView entryName)
 {
+    // As the packer writes them: an entry name that starts with "/" adds its
+    // own components to the theme folder's, and without ".." (both names
+    // passed isSafeName) none of them can take one of the theme folder's back.
+    if (entryName.startsWith(QLatin1Char('/')))
+        return true;
     QString joined = themeName.toString();
     joined += entryName;
     for (const bool backslashSeparates : {false, true}) {

@@ -38,7 +38,8 @@ bool isSafeName(QStringView name);
 // lies inside the theme folder (or is the folder itself, as for the entry
 // "/", which names no file and so can never be written). Theme "." with
 // entry "./x" joins into "../x" and fails, as does theme "a" with entry "b"
-// ("ab", beside the theme folder "a").
+// ("ab", beside the theme folder "a"). Only for names that passed
+// isSafeName().
 bool staysInsideThemeFolder(QStringView themeName, QStringView entryName);
 
 // The components of the theme folder below the target, and those of an

@@ -3,14 +3,16 @@
 #include "ArchiveOutput.h"
 #include "ContentProgress.h"
 #include "ThemeFormat.h"
+#include "ThemeNames.h"
+#include "util/FolderListing.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -19,36 +21,76 @@ const char subFolderMissingMessage[] = "The dir path is NOT exist.";
 const char savePathMessage[] = "The theme file saved path is NOT validate.";
 const char writeFailedMessage[] = "Can NOT write the theme file.";
 const char tooLargeMessage[] = "The theme file would reach 2 GB, more than a theme file can hold.";
+const char tooManyFilesMessage[] =
+    "The folder holds more than 1,000,000 files, more than a theme file can hold.";
+const char namesTooLongMessage[] =
+    "The names of the folder's resources take more than 64 MiB together, more than a theme file can hold.";
+const char tooManyFoldersMessage[] = "The folder holds more than 100,000 folders (counting every "
+                                     "way that links lead to them), more than a theme file can hold.";
+
+// Far more than any theme holds: a scan that reaches either has gone astray
+// (links that reach the same folders by many routes double the folders per
+// level), and stops before it eats the machine's time and memory.
+constexpr qint64 maxFiles = ThemeFormat::maxEntries; // what a reader takes in
+constexpr qint64 maxFolders = 100000;
 const char readFailedMessage[] = "Can NOT read the resource file: %1";
+const char unreadableFolderMessage[] = "Can NOT read the resource folder: %1";
 const char changedMessage[] = "The resource file changed while packing: %1";
 const char cancelledMessage[] = "The packing was cancelled.";
+const char notUtf8Message[] = "The resource name is not valid UTF-8: %1";
+const char unsafeNameMessage[] =
+    "The resource name would lead outside the folder it is unpacked into: %1";
+const char badThemeNameMessage[] =
+    "The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": %1";
+const char replacesResourceMessage[] =
+    "The theme file would replace one of the resources being packed: %1";
 
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity fileNameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity fileNameCase = Qt::CaseSensitive;
-#endif
+// A folder entry with its decoded name.
+struct NamedEntry
+{
+    QString name;
+    ListedEntry entry;
+};
 
 // Sorts a folder's entries by name ignoring case: names are compared after
 // lower-casing, code unit by code unit; names equal but for case keep a fixed
 // order so that every scan of the same tree gives the same archive.
-void sortByName(QList<QFileInfo> &infos)
+void sortByName(QList<NamedEntry> &entries)
 {
-    QList<std::pair<QString, QFileInfo>> keyed;
-    keyed.reserve(infos.size());
-    for (const QFileInfo &info : std::as_const(infos))
-        keyed.append({info.fileName().toLower(), info});
-    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+    QList<std::pair<QString, qsizetype>> keyed;
+    keyed.reserve(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        keyed.append({entries[i].name.toLower(), i});
+    std::sort(keyed.begin(), keyed.end(), [&entries](const auto &a, const auto &b) {
         const int byKey = a.first.compare(b.first);
-        return byKey != 0 ? byKey < 0 : a.second.fileName() < b.second.fileName();
+        return byKey != 0 ? byKey < 0 : entries[a.second].name < entries[b.second].name;
     });
-    for (qsizetype i = 0; i < keyed.size(); ++i)
-        infos[i] = keyed[i].second;
+    QList<NamedEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto &key : std::as_const(keyed))
+        sorted.append(entries[key.second]);
+    entries.swap(sorted);
 }
 
 void appendZeros(QByteArray &bytes, qint64 count)
 {
     bytes.append(qsizetype(count), '\0');
+}
+
+// A theme name is also the default archive's file name: it must not move the
+// archive into another folder, nor be refused by the reader.
+bool isAcceptableThemeName(const QString &name)
+{
+    return name != QLatin1String(".") && name != QLatin1String("..")
+           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+           && ThemeNames::isSafeName(name);
+}
+
+bool startsWithTag(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+           && file.read(ThemeFormat::tagSize) == QByteArray(ThemeFormat::tag);
 }
 
 } // namespace
@@ -75,54 +117,114 @@ QString ThemePacker::defaultThemeFilePath() const
     return prefix + themeName + QStringLiteral(".tsk");
 }
 
-void ThemePacker::scanFolder(const QString &folder, QList<SourceFile> &files, const QString &prefix)
+bool ThemePacker::fail(ThemeFailure kind, const QString &message, const QString &reason)
 {
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir()) {
-        errorString = QLatin1String(subFolderMissingMessage);
-        return;
-    }
-    const QString canonical = folderInfo.canonicalFilePath();
-    if (foldersBeingScanned.contains(canonical))
-        return; // a link back to a folder that is being scanned already
-    foldersBeingScanned.append(canonical);
-    const bool holdsArchive = !archiveFileName.isEmpty() && canonical == archiveFolder;
+    failure = kind;
+    errorString = message;
+    systemError = reason;
+    return false;
+}
 
-    // One listing per folder; QDir's default filter leaves hidden entries out.
-    QList<QFileInfo> fileInfos;
-    QList<QFileInfo> folderInfos;
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir())
-            folderInfos.append(info);
-        else if (!(holdsArchive && info.fileName().compare(archiveFileName, fileNameCase) == 0))
-            fileInfos.append(info);
-    }
-    sortByName(fileInfos);
-    sortByName(folderInfos);
+bool ThemePacker::failWithSystemError(ThemeFailure kind, const QString &message, int error)
+{
+    return fail(kind, message, error ? qt_error_string(error) : QString());
+}
 
-    for (const QFileInfo &info : std::as_const(fileInfos)) {
+bool ThemePacker::scanFolder(const QString &folder, QList<SourceFile> &files, const QString &prefix)
+{
+    int error = 0;
+    const ListedFolder opened = ListedFolder::open(folder, error);
+    return scanOpenFolder(opened, error, folder, files, prefix);
+}
+
+bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, const QString &path,
+                                 QList<SourceFile> &files, const QString &prefix)
+{
+    QList<ListedEntry> listed;
+    int error = openError;
+    if (!folder.isOpen() || !folder.list(listed, error)) {
+        if (error == ENOENT || error == ENOTDIR) {
+            // Gone since its parent was listed: it holds nothing to pack.
+            errorString = QLatin1String(subFolderMissingMessage);
+            return true;
+        }
+        return failWithSystemError(ThemeFailure::Unreadable,
+                                   QString::fromLatin1(unreadableFolderMessage)
+                                       .arg(QDir::toNativeSeparators(path)),
+                                   error);
+    }
+    const FileId id{folder.device(), folder.inode()};
+    if (foldersBeingScanned.contains(id))
+        return true; // a link back to a folder that is being scanned already
+    if (++scannedFolders > maxFolders)
+        return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFoldersMessage));
+
+    QList<NamedEntry> fileEntries;
+    QList<NamedEntry> folderEntries;
+    for (const ListedEntry &entry : std::as_const(listed)) {
+        if (entry.kind == ListedEntry::Other)
+            continue; // a FIFO, socket or device holds no resource
+        const QString name = ThemeNames::decode(entry.name.constData(), entry.name.size());
+        const QString entryPath = path + QLatin1Char('/') + name;
+        if (!ThemeNames::isUtf8(entry.name.constData(), entry.name.size())) // archives store UTF-8
+            return fail(ThemeFailure::BadName, QString::fromLatin1(notUtf8Message)
+                                                   .arg(QDir::toNativeSeparators(entryPath)));
+        if (entry.kind == ListedEntry::File && archiveExists
+            && FileId{entry.device, entry.inode} == archiveId) {
+            if (archiveIsTheme)
+                continue; // the older archive is never packed into the new one
+            return fail(ThemeFailure::Conflict, QString::fromLatin1(replacesResourceMessage)
+                                                    .arg(QDir::toNativeSeparators(entryPath)));
+        }
+        (entry.kind == ListedEntry::Folder ? folderEntries : fileEntries).append({name, entry});
+    }
+    sortByName(fileEntries);
+    sortByName(folderEntries);
+
+    for (const NamedEntry &entry : std::as_const(fileEntries)) {
+        const QString entryName = prefix + entry.name;
+        const QString entryPath = path + QLatin1Char('/') + entry.name;
+        // Never an archive that its own reader would refuse.
+        if (!ThemeNames::isSafeName(entryName) || !ThemeNames::staysInsideThemeFolder(themeName, entryName))
+            return fail(ThemeFailure::Unsafe, QString::fromLatin1(unsafeNameMessage)
+                                                  .arg(QDir::toNativeSeparators(entryPath)));
         SourceFile file;
-        file.encodedName = (prefix + info.fileName()).toUtf8();
+        file.encodedName = entryName.toUtf8();
         file.padLength = qint32(ThemeFormat::padLength(file.encodedName.size()));
-        file.size = info.size();
-        file.absolutePath = info.absoluteFilePath();
+        file.size = entry.entry.size;
+        file.absolutePath = entryPath;
+        // Stops as soon as the archive would pass what it can hold, so even
+        // links that reach the same folders by many routes end quickly.
+        scannedBytes += ThemeFormat::indexRecordSize + ThemeFormat::nameRecordSize(file.encodedName.size())
+                        + file.size;
+        if (scannedBytes > ThemeFormat::maxArchiveSize)
+            return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
+        if (++scannedFiles > maxFiles)
+            return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFilesMessage));
+        scannedNameBytes += file.encodedName.size();
+        if (scannedNameBytes > ThemeFormat::maxNamesLength || file.encodedName.size() > ThemeFormat::maxNameLength)
+            return fail(ThemeFailure::TooLarge, QLatin1String(namesTooLongMessage)); // the reader would refuse it
         files.append(file);
     }
-    for (const QFileInfo &info : std::as_const(folderInfos))
-        scanFolder(info.absoluteFilePath(), files,
-                   prefix + info.fileName() + QLatin1Char('/'));
 
+    foldersBeingScanned.append(id);
+    for (const NamedEntry &entry : std::as_const(folderEntries)) {
+        error = 0;
+        const ListedFolder child = folder.child(entry.entry.name, error);
+        if (!scanOpenFolder(child, error, path + QLatin1Char('/') + entry.name, files,
+                            prefix + entry.name + QLatin1Char('/')))
+            return false;
+    }
     foldersBeingScanned.removeLast();
+    return true;
 }
 
 qint64 ThemePacker::contentSize()
 {
     ThemePacker scanner; // leaves this packer's members and messages alone
+    scanner.folderPath = QDir(folderPath).absolutePath();
     QList<SourceFile> files;
-    scanner.scanFolder(folderPath, files, QStringLiteral("/"));
+    scanner.scanFolder(scanner.folderPath, files, QStringLiteral("/"));
     qint64 total = 0;
     for (const SourceFile &file : std::as_const(files))
         total += file.size;
@@ -133,26 +235,33 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
 {
     if (folderPath.isEmpty())
         return false;
-    if (!QFileInfo(folderPath).isDir()) {
-        errorString = QLatin1String(folderMissingMessage);
-        return false;
-    }
+    if (!QFileInfo(folderPath).isDir())
+        return fail(ThemeFailure::Missing, QLatin1String(folderMissingMessage));
     if (themeName.isEmpty()) // the folder's own name, also for "." or "name/"
         themeName = QFileInfo(QDir(folderPath).absolutePath()).fileName();
+    if (!isAcceptableThemeName(themeName))
+        return fail(ThemeFailure::BadName, QString::fromLatin1(badThemeNameMessage).arg(themeName));
     if (themeFilePath.isEmpty())
         themeFilePath = defaultThemeFilePath();
 
-    const QFileInfo archiveInfo(themeFilePath);
-    archiveFolder = QFileInfo(archiveInfo.absolutePath()).canonicalFilePath();
-    archiveFileName = archiveInfo.fileName();
+    const QByteArray name = themeName.toUtf8();
+    const qint64 nameBlock = ThemeFormat::nameRecordSize(name.size());
+    archiveExists = fileIdentity(themeFilePath, archiveId.device, archiveId.inode)
+                    && QFileInfo(themeFilePath).isFile();
+    archiveIsTheme = archiveExists && startsWithTag(themeFilePath);
     foldersBeingScanned.clear();
-    scanFolder(folderPath, files, QStringLiteral("/"));
+    scannedFiles = 0;
+    scannedFolders = 0;
+    scannedNameBytes = 0;
+    // Header, name block, index length, closing record and end record.
+    scannedBytes = ThemeFormat::headerSize + 4 + nameBlock + 4 + ThemeFormat::indexRecordSize
+                   + ThemeFormat::endRecordSize;
+    if (!scanFolder(QDir(folderPath).absolutePath(), files, QStringLiteral("/")))
+        return false;
     files.append(SourceFile()); // the closing record and the end record
 
     // The whole index is known before anything is written, so the archive is
-    // written front to back in one pass and its size is checked up front.
-    const QByteArray name = themeName.toUtf8();
-    const qint64 nameBlock = ThemeFormat::nameRecordSize(name.size());
+    // written front to back in one pass.
     const qint64 count = files.size();
     const qint64 indexLength = ThemeFormat::indexRecordSize * count;
     qint64 position = ThemeFormat::headerSize + 4 + nameBlock + 4 + indexLength;
@@ -165,11 +274,9 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
     for (qint64 i = 0; i < count; ++i) {
         dataOffsets[i] = position;
         position += files[i].size;
-        if (position > ThemeFormat::maxArchiveSize) {
-            errorString = QLatin1String(tooLargeMessage);
-            return false;
-        }
     }
+    if (position > ThemeFormat::maxArchiveSize) // the scan stops before; kept as the last word
+        return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
 
     head.reserve(qsizetype(dataOffsets.first()));
     head.append(ThemeFormat::tag, ThemeFormat::tagSize);
@@ -200,17 +307,14 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
     qint64 total = 0;
     for (const SourceFile &file : files)
         total += file.size;
-    ContentProgress copied(progress, total);
-    ArchiveOutput output(archive, copied.chunkCallback());
-    if (!output.write(head)) {
-        errorString = QLatin1String(writeFailedMessage);
-        return false;
-    }
+    ContentProgress progressed(progress, total);
+    ArchiveOutput output(archive, progressed.chunkCallback());
+    if (!output.write(head))
+        return failWithSystemError(writeFailureFor(output.systemError()),
+                                   QLatin1String(writeFailedMessage), output.systemError());
     for (qsizetype i = 0; i + 1 < files.size(); ++i) { // the last item is the closing one
-        if (copied.stopRequested()) {
-            errorString = QLatin1String(cancelledMessage);
-            return false;
-        }
+        if (progressed.stopRequested())
+            break;
         const SourceFile &file = files[i];
         if (entryStarted)
             entryStarted(QString::fromUtf8(file.encodedName));
@@ -218,34 +322,31 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
         QFile source(file.absolutePath);
         // The index already holds the scanned size, so the copy must match it
         // exactly: a file that shrank or grew since the scan fails the pack.
-        const ArchiveOutput::Result copied = source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
-                                                 ? output.copyFile(source, file.size)
-                                                 : ArchiveOutput::Result::ReadFailed;
-        switch (copied) {
+        errno = 0;
+        const bool opened = source.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        const int openError = errno;
+        const ArchiveOutput::Result result =
+            opened ? output.copyFile(source, file.size) : ArchiveOutput::Result::ReadFailed;
+        const int error = opened ? output.systemError() : openError;
+        switch (result) {
         case ArchiveOutput::Result::Done:
+        case ArchiveOutput::Result::Cancelled:
             break;
         case ArchiveOutput::Result::ReadFailed:
-            errorString = QString::fromLatin1(readFailedMessage).arg(shownPath);
-            return false;
+            return failWithSystemError(ThemeFailure::Unreadable,
+                                       QString::fromLatin1(readFailedMessage).arg(shownPath), error);
         case ArchiveOutput::Result::SizeChanged:
-            errorString = QString::fromLatin1(changedMessage).arg(shownPath);
-            return false;
+            return fail(ThemeFailure::Unreadable, QString::fromLatin1(changedMessage).arg(shownPath));
         case ArchiveOutput::Result::WriteFailed:
-            errorString = QLatin1String(writeFailedMessage);
-            return false;
-        case ArchiveOutput::Result::Cancelled:
-            errorString = QLatin1String(cancelledMessage);
-            return false;
+            return failWithSystemError(writeFailureFor(error), QLatin1String(writeFailedMessage), error);
         }
     }
-    if (copied.stopRequested()) { // even after the last resource: nothing replaces the old archive
-        errorString = QLatin1String(cancelledMessage);
-        return false;
-    }
-    if (!output.finish()) {
-        errorString = QLatin1String(writeFailedMessage);
-        return false;
-    }
+    // Also after the last resource: a cancelled pack never replaces the old archive.
+    if (progressed.stopRequested())
+        return fail(ThemeFailure::Cancelled, QLatin1String(cancelledMessage));
+    if (!output.finish())
+        return failWithSystemError(writeFailureFor(output.systemError()),
+                                   QLatin1String(writeFailedMessage), output.systemError());
     return true;
 }
 
@@ -263,20 +364,24 @@ bool ThemePacker::pack()
     if (!prepare(files, head))
         return false;
 
+    // A device, FIFO or socket in the archive's place (/dev/null, say) is
+    // never replaced by a file: the archive goes to a file or nowhere.
+    const QFileInfo existing(themeFilePath);
+    if (existing.exists() && !existing.isFile() && !existing.isDir())
+        return fail(ThemeFailure::Unwritable, QLatin1String(savePathMessage),
+                    QStringLiteral("Not a regular file"));
     // Written beside the old archive and renamed over it only when complete,
     // so a failed pack never leaves a broken archive behind.
     QSaveFile archive(themeFilePath);
-    if (!archive.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        errorString = QLatin1String(savePathMessage);
-        return false;
-    }
+    errno = 0;
+    if (!archive.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(writeFailureFor(errno), QLatin1String(savePathMessage), archive.errorString());
     if (!writeArchive(archive, files, head)) {
         archive.cancelWriting();
         return false;
     }
-    if (!archive.commit()) {
-        errorString = QLatin1String(writeFailedMessage);
-        return false;
-    }
+    errno = 0;
+    if (!archive.commit())
+        return fail(writeFailureFor(errno), QLatin1String(writeFailedMessage), archive.errorString());
     return true;
 }

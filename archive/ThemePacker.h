@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class ListedFolder;
 class QIODevice;
 
 // Packs one theme resource folder into one .tsk theme archive.
@@ -53,7 +54,12 @@ public:
 
     // Appends one SourceFile per visible file below `folder`, the folder's
     // files first (by name, ignoring case), then its sub-folders depth first.
-    void scanFolder(const QString &folder, QList<SourceFile> &files, const QString &prefix);
+    // Links are followed; FIFOs, sockets and devices are skipped. Returns
+    // false, with errorString set, when something cannot be packed: a
+    // folder or file that cannot be looked at, a name that is not UTF-8 or
+    // that the reader would refuse, the archive itself when it would replace
+    // a resource, or more than an archive can hold.
+    bool scanFolder(const QString &folder, QList<SourceFile> &files, const QString &prefix);
 
     // Bytes of content that packing folderPath would copy, found by a scan
     // alone; lets a caller show the progress of several packs as one.
@@ -65,14 +71,37 @@ public:
     void reset();
 
 private:
+    bool fail(ThemeFailure kind, const QString &message, const QString &reason = QString());
+    bool failWithSystemError(ThemeFailure kind, const QString &message, int systemError);
+    bool scanOpenFolder(const ListedFolder &folder, int openError, const QString &path,
+                        QList<SourceFile> &files, const QString &prefix);
     bool prepare(QList<SourceFile> &files, QByteArray &head);
     bool writeArchive(QIODevice &archive, const QList<SourceFile> &files, const QByteArray &head);
     QString defaultThemeFilePath() const;
 
-    // Canonical paths of the folders on the current scan path: a link that
-    // leads back to one of them would make the scan endless.
-    QStringList foldersBeingScanned;
-    // The archive being written, so a folder that contains it never packs it.
-    QString archiveFolder;
-    QString archiveFileName;
+    // What one scan keeps track of.
+    struct FileId
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const FileId &other) const
+        {
+            return device == other.device && inode == other.inode;
+        }
+    };
+    // The folders on the current scan path: a link that leads back to one of
+    // them would make the scan endless.
+    QList<FileId> foldersBeingScanned;
+    // The archive about to be written, when a file is there already: an
+    // older archive is never packed into the new one, and anything else
+    // there is a resource it must not replace.
+    FileId archiveId;
+    bool archiveExists = false;
+    bool archiveIsTheme = false;
+    // Files and folders met, and the bytes the archive would take so far:
+    // a scan stops as soon as one passes what an archive can hold.
+    qint64 scannedFiles = 0;
+    qint64 scannedFolders = 0;
+    qint64 scannedNameBytes = 0;
+    qint64 scannedBytes = 0;
 };

@@ -26,6 +26,8 @@ const char writesFailedMessage[] = "Can NOT write %1 resource files, the first: 
 const char cancelledMessage[] = "The unpacking was cancelled.";
 const char badThemeNameMessage[] = "The theme name is not valid UTF-8.";
 const char noSuchEntryMessage[] = "The theme file holds no resource named: %1";
+const char tooLargeMessage[] =
+    "The theme file holds more resources, or longer names, than Velmoro takes in.";
 
 // Copy chunk for unpacking (when the kernel cannot copy a resource itself):
 // memory stays flat whatever the size of a resource.
@@ -134,6 +136,8 @@ bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
         return fail(ThemeFailure::Damaged, QLatin1String(damagedMessage));
     case ThemeIndexStatus::UnsafeName:
         return fail(ThemeFailure::Unsafe, QLatin1String(unsafeNameMessage));
+    case ThemeIndexStatus::TooLarge:
+        return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
     }
     return false;
 }

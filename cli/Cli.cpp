@@ -1,9 +1,13 @@
 #include "Cli.h"
 
 #include "CliCommands.h"
+#include "CliOutput.h"
+#include "Interruption.h"
 
 #include <QCommandLineParser>
-#include <QTextStream>
+#include <QIODevice>
+
+#include <functional>
 
 namespace {
 
@@ -22,13 +26,18 @@ const char generalHelp[] =
     "                       (without -d: beside the archive)\n"
     "  list [--json] ARCHIVE...\n"
     "                       show each archive's theme name, version and resources\n"
+    "  extract ARCHIVE NAME... [-d DIR]\n"
+    "                       unpack only the named resources or folders\n"
+    "                       (wildcards * and ? allowed, quoted)\n"
+    "  cat ARCHIVE NAME     write one resource's bytes to standard output\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help, or a command's help after the command\n"
     "  --version            show the version\n"
     "  -v, --verbose        print each file as it is packed or written\n"
     "\n"
-    "Exit status: 0 when every item succeeded, 1 when any failed, 2 for bad usage.\n";
+    "Exit status: 0 when every item succeeded, 1 when any failed, 2 for bad usage,\n"
+    "130 or 143 when stopped by Ctrl+C or SIGTERM (the work in progress is undone).\n";
 
 const char packHelp[] =
     "Usage: velmoro-cli pack FOLDER... [-d DIR] [--name NAME] [-o FILE] [-v]\n"
@@ -51,97 +60,166 @@ const char unpackHelp[] =
 const char listHelp[] =
     "Usage: velmoro-cli list [--json] ARCHIVE...\n"
     "Shows each archive's theme name, version and resources (size, bytes, name).\n"
+    "Characters that a terminal would act on are shown escaped (\\n, \\033, \\\\).\n"
     "\n"
     "  --json               one JSON object per archive per line:\n"
     "                       {\"path\", \"theme\", \"version\",\n"
     "                        \"entries\": [{\"name\", \"offset\", \"size\", \"sizeText\"}]}\n";
 
-int usageError(QTextStream &err, const QString &message, const QString &command = QString())
+const char extractHelp[] =
+    "Usage: velmoro-cli extract ARCHIVE NAME... [-d DIR] [-v]\n"
+    "Unpacks only the named resources of a theme archive into DIR/<theme name>/,\n"
+    "each at its path below the theme folder. A NAME is a resource's path\n"
+    "(img/bg.png) or a folder's (everything below it), and may hold the\n"
+    "wildcards * and ? (which do not match \"/\"); quote them for the shell.\n"
+    "\n"
+    "  -d, --directory DIR  unpack into DIR/<theme name>/; without it, beside the archive\n"
+    "  -v, --verbose        print each file as it is written\n";
+
+const char catHelp[] =
+    "Usage: velmoro-cli cat ARCHIVE NAME\n"
+    "Writes the bytes of the resource NAME (its path below the theme folder,\n"
+    "e.g. img/bg.png) to standard output, unchanged.\n";
+
+int usageError(QIODevice &err, const QString &message, const QString &command = QString())
 {
-    err << programName << ": " << message << '\n'
-        << "Try '" << programName << ' ' << (command.isEmpty() ? QString() : command + QLatin1Char(' '))
-        << "--help' for more information." << Qt::endl;
+    const QString text = QStringLiteral("%1: %2\nTry '%1 %3--help' for more information.\n")
+                             .arg(QLatin1String(programName), message,
+                                  command.isEmpty() ? QString() : command + QLatin1Char(' '));
+    err.write(text.toUtf8());
     return CliBadUsage;
+}
+
+// What a command reads from its command line.
+struct Invocation
+{
+    const QCommandLineParser &parser;
+    const QStringList &items;
+    CliOutput &output;
+    QString value(const char *option) const { return parser.value(QLatin1String(option)); }
+    bool isSet(const char *option) const { return parser.isSet(QLatin1String(option)); }
+};
+
+struct Command
+{
+    const char *name;
+    const char *help;
+    QStringList options;    // names of the options it takes, besides -h
+    int minItems;
+    int maxItems;           // -1: no limit
+    const char *itemsMissing;
+    // Returns a usage problem, or an empty text when the line is fine.
+    std::function<QString(const Invocation &)> check;
+    std::function<bool(const Invocation &)> run;
+};
+
+const QList<Command> &commands()
+{
+    static const QList<Command> table{
+        {"pack", packHelp, {QStringLiteral("v"), QStringLiteral("d"), QStringLiteral("name"), QStringLiteral("o")},
+         1, -1, "nothing to pack",
+         [](const Invocation &call) {
+             if (call.items.size() > 1 && (call.isSet("name") || call.isSet("o")))
+                 return QStringLiteral("--name and -o take one FOLDER only");
+             if (call.isSet("o") && call.isSet("d"))
+                 return QStringLiteral("-o and -d cannot be used together");
+             if (call.isSet("name") && call.value("name").isEmpty())
+                 return QStringLiteral("--name needs a theme name");
+             return QString();
+         },
+         [](const Invocation &call) {
+             return packFolders({call.items, call.value("d"), call.value("name"), call.value("o")},
+                                call.output);
+         }},
+        {"unpack", unpackHelp, {QStringLiteral("v"), QStringLiteral("d")}, 1, -1, "nothing to unpack", {},
+         [](const Invocation &call) { return unpackArchives({call.items, call.value("d")}, call.output); }},
+        {"list", listHelp, {QStringLiteral("v"), QStringLiteral("json")}, 1, -1, "nothing to list", {},
+         [](const Invocation &call) { return listArchives({call.items, call.isSet("json")}, call.output); }},
+        {"extract", extractHelp, {QStringLiteral("v"), QStringLiteral("d")}, 2, -1,
+         "an archive and at least one NAME are needed", {},
+         [](const Invocation &call) {
+             return extractEntries({call.items.first(), call.items.mid(1), call.value("d")}, call.output);
+         }},
+        {"cat", catHelp, {}, 2, 2, "an archive and one NAME are needed", {},
+         [](const Invocation &call) { return catEntry({call.items[0], call.items[1]}, call.output); }},
+    };
+    return table;
+}
+
+QCommandLineOption option(const QString &name)
+{
+    if (name == QLatin1String("v"))
+        return QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
+    if (name == QLatin1String("d"))
+        return QCommandLineOption(QStringList{QStringLiteral("d"), QStringLiteral("directory")}, QString(),
+                                  QStringLiteral("DIR"));
+    if (name == QLatin1String("o"))
+        return QCommandLineOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                  QStringLiteral("FILE"));
+    if (name == QLatin1String("name"))
+        return QCommandLineOption(name, QString(), QStringLiteral("NAME"));
+    return QCommandLineOption(name); // a switch such as --json
 }
 
 } // namespace
 
-int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int runCli(const QStringList &arguments, const CliStreams &streams)
 {
-    const QString command = arguments.value(1);
-    if (command.isEmpty())
+    QIODevice &out = streams.out;
+    QIODevice &err = streams.err;
+    const QString name = arguments.value(1);
+    if (name.isEmpty())
         return usageError(err, QStringLiteral("no command given"));
-    if (command == QLatin1String("-h") || command == QLatin1String("--help")
-        || command == QLatin1String("help")) {
-        out << generalHelp << Qt::flush;
+    if (name == QLatin1String("-h") || name == QLatin1String("--help") || name == QLatin1String("help")) {
+        out.write(generalHelp);
         return CliSuccess;
     }
-    if (command == QLatin1String("--version")) {
-        out << programName << ' ' << VELMORO_VERSION << Qt::endl;
+    if (name == QLatin1String("--version")) {
+        out.write(QByteArray(programName) + ' ' + VELMORO_VERSION + '\n');
         return CliSuccess;
     }
-
-    const char *help = nullptr;
-    if (command == QLatin1String("pack"))
-        help = packHelp;
-    else if (command == QLatin1String("unpack"))
-        help = unpackHelp;
-    else if (command == QLatin1String("list"))
-        help = listHelp;
-    else
-        return usageError(err, QStringLiteral("unknown command '%1'").arg(command));
-
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption verboseOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
-    const QCommandLineOption dirOption({QStringLiteral("d"), QStringLiteral("directory")},
-                                       QString(), QStringLiteral("DIR"));
-    const QCommandLineOption nameOption(QStringLiteral("name"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                          QString(), QStringLiteral("FILE"));
-    const QCommandLineOption jsonOption(QStringLiteral("json"));
+    const auto &table = commands();
+    const auto command = std::find_if(table.begin(), table.end(), [&name](const Command &candidate) {
+        return name == QLatin1String(candidate.name);
+    });
+    if (command == table.end())
+        return usageError(err, QStringLiteral("unknown command '%1'").arg(name));
 
     QCommandLineParser parser;
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(helpOption);
-    if (command == QLatin1String("pack"))
-        parser.addOptions({verboseOption, dirOption, nameOption, outputOption});
-    else if (command == QLatin1String("unpack"))
-        parser.addOptions({verboseOption, dirOption});
-    else
-        parser.addOptions({verboseOption, jsonOption});
-
+    for (const QString &optionName : command->options)
+        parser.addOption(option(optionName));
     QStringList commandArguments = arguments;
     commandArguments.removeAt(1);
     if (!parser.parse(commandArguments))
-        return usageError(err, parser.errorText(), command);
+        return usageError(err, parser.errorText(), name);
     if (parser.isSet(helpOption)) {
-        out << help << Qt::flush;
+        out.write(command->help);
         return CliSuccess;
     }
     const QStringList items = parser.positionalArguments();
-    if (items.isEmpty())
-        return usageError(err, QStringLiteral("nothing to %1").arg(command), command);
+    if (items.size() < command->minItems || (command->maxItems >= 0 && items.size() > command->maxItems))
+        return usageError(err, QLatin1String(command->itemsMissing), name);
     if (items.contains(QString()))
-        return usageError(err, QStringLiteral("an empty path was given"), command);
+        return usageError(err, QStringLiteral("an empty path was given"), name);
 
-    CliOutput output{out, err, parser.isSet(verboseOption)};
-    bool succeeded = false;
-    if (command == QLatin1String("pack")) {
-        PackOptions options;
-        options.folders = items;
-        options.outputDir = parser.value(dirOption);
-        options.themeName = parser.value(nameOption);
-        options.archivePath = parser.value(outputOption);
-        if (items.size() > 1 && (parser.isSet(nameOption) || parser.isSet(outputOption)))
-            return usageError(err, QStringLiteral("--name and -o take one FOLDER only"), command);
-        if (parser.isSet(outputOption) && parser.isSet(dirOption))
-            return usageError(err, QStringLiteral("-o and -d cannot be used together"), command);
-        succeeded = packFolders(options, output);
-    } else if (command == QLatin1String("unpack")) {
-        succeeded = unpackArchives({items, parser.value(dirOption)}, output);
-    } else {
-        succeeded = listArchives({items, parser.isSet(jsonOption)}, output);
+    CliOutput output(out, err, command->options.contains(QStringLiteral("v")) && parser.isSet(QStringLiteral("v")));
+    output.errIsTerminal = streams.errIsTerminal;
+    const Invocation call{parser, items, output};
+    if (command->check) {
+        const QString problem = command->check(call);
+        if (!problem.isEmpty())
+            return usageError(err, problem, name);
     }
-    out.flush();
-    err.flush();
+
+    const InterruptionWatch watch; // Ctrl+C cancels the work cleanly
+    const bool succeeded = command->run(call);
+    if (output.outputFailed()) {
+        output.failure(QStringLiteral("standard output"), QStringLiteral("Can NOT write the output."),
+                       qt_error_string(output.outputError()));
+    }
+    if (InterruptionWatch::signal() != 0)
+        return 128 + InterruptionWatch::signal();
     return succeeded ? CliSuccess : CliItemFailed;
 }

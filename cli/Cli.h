@@ -2,16 +2,25 @@
 
 #include <QStringList>
 
-class QTextStream;
+class QIODevice;
 
-// Exit statuses of velmoro-cli.
+// Exit statuses of velmoro-cli; a command stopped by a signal exits with
+// 128 + the signal's number (130 for Ctrl+C, 143 for SIGTERM).
 enum CliStatus {
-    CliSuccess = 0,   // every item succeeded
-    CliItemFailed = 1, // at least one folder or archive failed
+    CliSuccess = 0,    // every item succeeded
+    CliItemFailed = 1, // at least one folder or archive failed, or the output could not be written
     CliBadUsage = 2,
 };
 
-// Runs velmoro-cli with `arguments` (the program name first), writing results
-// to `out` and one line per failure to `err`; returns the exit status. Kept
-// apart from main() so the tests run the tool in-process.
-int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err);
+// Where velmoro-cli writes: results (and the bytes of `cat`) to `out`, one
+// line per failure to `err`.
+struct CliStreams
+{
+    QIODevice &out;
+    QIODevice &err;
+    bool errIsTerminal = false; // long jobs then show a progress line on it
+};
+
+// Runs velmoro-cli with `arguments` (the program name first) and returns the
+// exit status. Kept apart from main() so the tests run the tool in-process.
+int runCli(const QStringList &arguments, const CliStreams &streams);

@@ -3,18 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class QTextStream;
-
-// What a command reports through: results to `out`, one line per failed item
-// to `err`.
-struct CliOutput
-{
-    QTextStream &out;
-    QTextStream &err;
-    bool verbose = false;
-
-    void failure(const QString &item, const QString &reason);
-};
+class CliOutput;
 
 struct PackOptions
 {
@@ -36,7 +25,23 @@ struct ListOptions
     bool json = false;
 };
 
-// Each returns true when every item succeeded.
+struct ExtractOptions
+{
+    QString archive;
+    QStringList names; // resources or folders, wildcards allowed
+    QString outputDir; // -d: DIR/<theme name>/; empty: beside the archive
+};
+
+struct CatOptions
+{
+    QString archive;
+    QString name;
+};
+
+// Each returns true when every item succeeded and everything it printed was
+// written; the commands stop early, cleanly, when Ctrl+C or SIGTERM arrives.
 bool packFolders(const PackOptions &options, CliOutput &output);
 bool unpackArchives(const UnpackOptions &options, CliOutput &output);
 bool listArchives(const ListOptions &options, CliOutput &output);
+bool extractEntries(const ExtractOptions &options, CliOutput &output);
+bool catEntry(const CatOptions &options, CliOutput &output);

@@ -1,21 +1,17 @@
 #include "TerminalProgress.h"
 
+#include "Interruption.h"
+#include "TerminalText.h"
 #include "util/FormatSize.h"
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
+#include <QIODevice>
 
 namespace {
 constexpr qint64 showAfterMs = 500;
 constexpr qint64 redrawEveryMs = 100;
 } // namespace
 
-TerminalProgress::TerminalProgress(bool wanted) : enabled(wanted && isatty(fileno(stderr)) != 0) {}
+TerminalProgress::TerminalProgress(QIODevice &err, bool shown) : err(err), enabled(shown) {}
 
 TerminalProgress::~TerminalProgress()
 {
@@ -32,16 +28,17 @@ void TerminalProgress::start(const QString &verb, const QString &item)
 
 bool TerminalProgress::update(qint64 done, qint64 total)
 {
+    if (InterruptionWatch::signal() != 0)
+        return false;
     if (!enabled || sinceStart.elapsed() < showAfterMs
         || (sinceDrawn.isValid() && sinceDrawn.elapsed() < redrawEveryMs))
         return true;
     const int percent = total > 0 ? int(100 * done / total) : 100;
-    const QString line = QStringLiteral("\r%1: %2% (%3 of %4)\033[K")
-                             .arg(label)
-                             .arg(percent)
-                             .arg(formatSize(done), formatSize(total));
-    std::fputs(line.toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
+    QByteArray line("\r");
+    appendForTerminal(line, label);
+    line += QStringLiteral(": %1% (%2 of %3)").arg(percent).arg(formatSize(done), formatSize(total)).toUtf8();
+    line += "\033[K";
+    err.write(line);
     shown = true;
     sinceDrawn.start();
     return true;
@@ -50,8 +47,7 @@ bool TerminalProgress::update(qint64 done, qint64 total)
 void TerminalProgress::finish()
 {
     if (shown) {
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
+        err.write("\r\033[K");
         shown = false;
     }
 }

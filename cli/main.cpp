@@ -1,16 +1,27 @@
 #include "Cli.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
+#include <QFile>
 
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoro-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORO_VERSION));
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    return runCli(QCoreApplication::arguments(), out, err);
+    // Unbuffered: the tool gathers its output in large blocks itself, and
+    // sees at once when a write fails.
+    QFile out;
+    QFile err;
+    out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    err.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    return runCli(QCoreApplication::arguments(), {out, err, isatty(2) != 0});
 }

@@ -15,6 +15,18 @@
 #include <QPair>
 #include <QtEndian>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#endif
+
 namespace TestArchive {
 
 using Entry = QPair<QByteArray, QByteArray>; // encoded name, contents
@@ -134,6 +146,113 @@ inline QStringList describeTree(const QString &root)
     lines.sort();
     return lines;
 }
+
+#ifdef Q_OS_UNIX
+// Makes one thing below `root`, as a test plants it before a run:
+// "d:path" a folder, "f:path=text" a file, "s:path=bytes" a sparse file of
+// that size, "l:path->target" a symbolic link, "h:path->target" a hard link
+// (target relative to the link's folder), "p:path" a FIFO, "m:path=0700"
+// the permissions of what is there. Paths are bytes, so they may be names
+// that are not UTF-8. Parent folders are made as needed.
+inline bool plant(const QByteArray &root, const QByteArray &instruction)
+{
+    const char kind = instruction.at(0);
+    QByteArray rest = instruction.mid(2);
+    QByteArray value;
+    for (const QByteArray &separator : {QByteArray("->"), QByteArray("=")}) {
+        const qsizetype at = rest.indexOf(separator);
+        if (at >= 0) {
+            value = rest.mid(at + separator.size());
+            rest.truncate(at);
+            break;
+        }
+    }
+    const QByteArray path = root + '/' + rest;
+    const QByteArray parent = path.left(path.lastIndexOf('/'));
+    // Folders and files are made byte for byte: names need not be UTF-8.
+    const auto makeFolders = [](const QByteArray &folder) {
+        for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
+            const QByteArray part = slash < 0 ? folder : folder.left(slash);
+            if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST)
+                return false;
+            if (slash < 0)
+                return true;
+        }
+    };
+    if (!makeFolders(parent))
+        return false;
+    switch (kind) {
+    case 'd': return makeFolders(path);
+    case 'f':
+    case 's': {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const bool made = fd >= 0
+                          && (kind == 'f' ? ::write(fd, value.constData(), size_t(value.size())) == value.size()
+                                          : ::ftruncate(fd, value.toLongLong()) == 0);
+        return fd >= 0 && ::close(fd) == 0 && made;
+    }
+    case 'l': return ::symlink(value.constData(), path.constData()) == 0;
+    case 'h': return ::link((parent + '/' + value).constData(), path.constData()) == 0;
+    case 'p': return ::mkfifo(path.constData(), 0600) == 0;
+    case 'm': return ::chmod(path.constData(), mode_t(value.toUInt(nullptr, 8))) == 0;
+    }
+    return false;
+}
+
+// Removes `root` and everything below it, also names that are not UTF-8
+// (which QDir cannot name) and folders without permissions.
+inline void removeTree(const QString &root)
+{
+    const auto remove = [](const char *path, const struct stat *, int type, struct FTW *) {
+        if (type == FTW_DP)
+            return ::rmdir(path) == 0 ? 0 : 0;
+        return ::unlink(path) == 0 ? 0 : 0;
+    };
+    const auto open = [](const char *path, const struct stat *info, int type, struct FTW *) {
+        if (type == FTW_D || type == FTW_DNR)
+            ::chmod(path, info->st_mode | S_IRWXU);
+        return 0;
+    };
+    ::nftw(QFile::encodeName(root).constData(), open, 16, FTW_PHYS);
+    ::nftw(QFile::encodeName(root).constData(), remove, 16, FTW_DEPTH | FTW_PHYS);
+}
+#endif
+
+// While it lives, the calling thread (and threads it starts) is held to file
+// permissions even when it runs as root, as CI does: root may read any
+// folder, so a locked folder is only locked once these capabilities are put
+// aside. Without them (an ordinary user) there is nothing to put aside.
+class FilePermissionsEnforced
+{
+public:
+    FilePermissionsEnforced()
+    {
+#ifdef Q_OS_LINUX
+        if (::syscall(SYS_capget, &header, saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            reduced[capability / 32].effective &= ~(1u << (capability % 32));
+        active = ::syscall(SYS_capset, &header, reduced) == 0;
+#endif
+    }
+    ~FilePermissionsEnforced()
+    {
+#ifdef Q_OS_LINUX
+        if (active)
+            ::syscall(SYS_capset, &header, saved);
+#endif
+    }
+    FilePermissionsEnforced(const FilePermissionsEnforced &) = delete;
+    FilePermissionsEnforced &operator=(const FilePermissionsEnforced &) = delete;
+
+private:
+#ifdef Q_OS_LINUX
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2] = {};
+    bool active = false;
+#endif
+};
 
 // A write-only device that accepts `capacity` bytes and then fails.
 class FailDevice : public QIODevice

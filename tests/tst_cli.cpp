@@ -1,12 +1,16 @@
 #include "TestArchive.h"
 #include "cli/Cli.h"
 
+#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+
+#include <csignal>
+#include <utility>
 
 using namespace TestArchive;
 
@@ -16,6 +20,7 @@ class TestCli : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void packsWorkedExample();
     void packsIntoDirectoryAndListsJson();
     void unpacksAndPrintsFiles();
@@ -24,6 +29,14 @@ private slots:
     void rejectsBadUsage_data();
     void rejectsBadUsage();
     void printsHelpAndVersion();
+    void extractsChosenResources_data();
+    void extractsChosenResources();
+    void catWritesBytesUnchanged();
+    void listingEscapesWhatTerminalsObey();
+    void failsWhenOutputCannotBeWritten_data();
+    void failsWhenOutputCannotBeWritten();
+    void stopsCleanlyOnSignals_data();
+    void stopsCleanlyOnSignals();
 
 private:
     int run(const QStringList &arguments);
@@ -31,23 +44,35 @@ private:
     void makeDemoFolder();
 
     QScopedPointer<QTemporaryDir> temp;
+    QString workingDir; // the tests may change it; the next one finds it as it was
+    QByteArray outBytes;
     QString out;
     QString err;
 };
 
 void TestCli::init()
 {
+    workingDir = QDir::currentPath();
     temp.reset(new QTemporaryDir);
     QVERIFY(temp->isValid());
 }
 
+void TestCli::cleanup()
+{
+    QDir::setCurrent(workingDir);
+}
+
 int TestCli::run(const QStringList &arguments)
 {
-    out.clear();
-    err.clear();
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    return runCli(QStringList{"velmoro-cli"} + arguments, outStream, errStream);
+    QBuffer outBuffer;
+    QBuffer errBuffer;
+    outBuffer.open(QIODevice::WriteOnly);
+    errBuffer.open(QIODevice::WriteOnly);
+    const int status = runCli(QStringList{"velmoro-cli"} + arguments, {outBuffer, errBuffer});
+    outBytes = outBuffer.data();
+    out = QString::fromUtf8(outBytes);
+    err = QString::fromUtf8(errBuffer.data());
+    return status;
 }
 
 void TestCli::makeDemoFolder()
@@ -118,41 +143,83 @@ void TestCli::reportsEachFailedItem_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("failures"); // "item: reason" per line
+    QTest::addColumn<QStringList>("absent");   // paths that must not exist afterwards
 
     QTest::newRow("list: damaged, hostile and missing")
         << QStringList{"list", "good.tsk", "cut.tsk", "hostile.tsk", "missing.tsk"}
         << QStringList{"cut.tsk: The theme file is damaged.",
                        "hostile.tsk: The theme file holds a name that leads outside the folder it is unpacked into.",
-                       "missing.tsk: The specified theme file is NOT exists."};
+                       "missing.tsk: The specified theme file is NOT exists."}
+        << QStringList{"escaped"};
     QTest::newRow("unpack: damaged and hostile write nothing")
         << QStringList{"unpack", "cut.tsk", "hostile.tsk", "-d", "out"}
         << QStringList{"cut.tsk: The theme file is damaged.",
-                       "hostile.tsk: The theme file holds a name that leads outside the folder it is unpacked into."};
+                       "hostile.tsk: The theme file holds a name that leads outside the folder it is unpacked into."}
+        << QStringList{"escaped", "out/demo"};
+    QTest::newRow("unpack: the system's reason follows the message")
+        << QStringList{"unpack", "good.tsk", "-d", "blocked"}
+        << QStringList{"good.tsk: Can NOT write 2 resource files, the first: blocked/demo/a.png (Not a directory)"}
+        << QStringList{};
+    QTest::newRow("unpack: two archives of one theme name into one folder")
+        << QStringList{"unpack", "good.tsk", "again.tsk", "-d", "out"}
+        << QStringList{"again.tsk: The theme folder %1/out/demo was already written in this run from good.tsk."}
+        << QStringList{"out/demo/other"};
     QTest::newRow("pack: missing folder, then a good one")
         << QStringList{"pack", "nofolder", "good", "-d", "out"}
-        << QStringList{"nofolder: The dir path is NOT validate."};
+        << QStringList{"nofolder: The dir path is NOT validate."} << QStringList{};
+    QTest::newRow("pack: a folder -d would need is not made for a failed pack")
+        << QStringList{"pack", "nofolder", "-d", "made/deeper"}
+        << QStringList{"nofolder: The dir path is NOT validate."} << QStringList{"made"};
+    QTest::newRow("pack: two folders of one name into one -d")
+        << QStringList{"pack", "first/theme", "second/theme", "-d", "out"}
+        << QStringList{"second/theme: The theme file out/theme.tsk was already written in this run for "
+                       "%1/first/theme."}
+        << QStringList{};
+    QTest::newRow("pack: a theme name that would move the archive")
+        << QStringList{"pack", "good", "--name", "../up"}
+        << QStringList{"good: The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": ../up"}
+        << QStringList{"up.tsk", "../up.tsk"};
+    QTest::newRow("extract: a name that matches nothing")
+        << QStringList{"extract", "good.tsk", "img", "nothing*", "-d", "out"}
+        << QStringList{"good.tsk: The theme file holds nothing named: nothing*"} << QStringList{"out/demo/a.png"};
+    QTest::newRow("extract: names that are not UTF-8 fail, not vanish")
+        << QStringList{"extract", "odd.tsk", "*", "-d", "out"}
+        << QStringList{"odd.tsk: Can NOT write the resource file: out/odd/bad\\377 (The name is not valid UTF-8)"}
+        << QStringList{};
+    QTest::newRow("cat: no such resource")
+        << QStringList{"cat", "good.tsk", "img"}
+        << QStringList{"good.tsk: The theme file holds no resource named: /img"} << QStringList{};
 }
 
 void TestCli::reportsEachFailedItem()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, failures);
+    QFETCH(QStringList, absent);
     writeFile(path("good.tsk"), demoArchive());
     writeFile(path("cut.tsk"), demoArchive().left(100));
     writeFile(path("hostile.tsk"), build("demo", {{"/../escaped", "x"}}));
+    writeFile(path("again.tsk"), build("demo", {{"/other", "x"}}));
+    writeFile(path("odd.tsk"), build("odd", {{"/bad\xff", "x"}, {"/good", "g"}}));
     writeFile(path("good/a"), "a");
+    writeFile(path("first/theme/a"), "1");
+    writeFile(path("second/theme/b"), "2");
+    writeFile(path("blocked/demo"), "a file where the theme folder would go");
     QDir::setCurrent(temp->path());
 
     QCOMPARE(run(arguments), 1);
     QStringList expected;
     for (const QString &failure : failures)
-        expected.append(QStringLiteral("velmoro-cli: ") + failure);
+        expected.append(QStringLiteral("velmoro-cli: ")
+                        + (failure.contains(QLatin1String("%1")) ? failure.arg(QDir::toNativeSeparators(temp->path()))
+                                                                 : failure));
     QCOMPARE(err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
-    QVERIFY(!QFileInfo::exists(path("escaped")));
-    if (arguments.first() == QLatin1String("unpack"))
-        QCOMPARE(listAll(path("out")), QStringList());
-    if (arguments.first() == QLatin1String("pack"))
-        QVERIFY(QFileInfo::exists(path("out/good.tsk")));
+    for (const QString &name : absent)
+        QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
+    if (arguments.first() == QLatin1String("pack") && arguments.contains(QLatin1String("out")))
+        QVERIFY(QFileInfo::exists(path("out/good.tsk")) || QFileInfo::exists(path("out/theme.tsk")));
+    if (arguments.contains(QLatin1String("good.tsk")) && arguments.first() == QLatin1String("extract"))
+        QCOMPARE(listAll(path("out/demo")), (QStringList{"img", "img/bg.jpg"}));
 }
 
 void TestCli::rejectsBadUsage_data()
@@ -172,6 +239,11 @@ void TestCli::rejectsBadUsage_data()
                                << "-o and -d cannot be used together";
     QTest::newRow("missing option value") << QStringList{"unpack", "a.tsk", "-d"} << "Missing value after '-d'.";
     QTest::newRow("empty path") << QStringList{"unpack", ""} << "an empty path was given";
+    QTest::newRow("empty theme name") << QStringList{"pack", "a", "--name", ""} << "--name needs a theme name";
+    QTest::newRow("extract without a name") << QStringList{"extract", "a.tsk"}
+                                            << "an archive and at least one NAME are needed";
+    QTest::newRow("cat with two names") << QStringList{"cat", "a.tsk", "x", "y"}
+                                        << "an archive and one NAME are needed";
 }
 
 void TestCli::rejectsBadUsage()
@@ -192,6 +264,167 @@ void TestCli::printsHelpAndVersion()
     QVERIFY(out.contains(QLatin1String("pack FOLDER...")) && out.contains(QLatin1String("list [--json]")));
     QCOMPARE(run({"unpack", "--help"}), 0);
     QVERIFY(out.startsWith(QLatin1String("Usage: velmoro-cli unpack")));
+}
+
+void TestCli::extractsChosenResources_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("files"); // below out/t afterwards
+
+    QTest::newRow("a resource by its path") << QStringList{"img/bg.jpg"} << QStringList{"img/bg.jpg"};
+    QTest::newRow("with a leading slash") << QStringList{"/a.png"} << QStringList{"a.png"};
+    QTest::newRow("a folder takes everything below it")
+        << QStringList{"img"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
+    QTest::newRow("* does not cross /") << QStringList{"*.png"} << QStringList{"a.png"};
+    QTest::newRow("* inside a folder") << QStringList{"img/*"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
+    QTest::newRow("? stands for one character") << QStringList{"?.png", "img/icons/?.png"}
+                                                << QStringList{"a.png", "img/icons/x.png"};
+    QTest::newRow("overlapping names write each resource once")
+        << QStringList{"img", "img/bg.jpg", "*"}
+        << QStringList{"a.png", "img/bg.jpg", "img/icons/x.png", "readme.txt"};
+}
+
+void TestCli::extractsChosenResources()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, files);
+    writeFile(path("t.tsk"), build("t", {{"/a.png", "A"}, {"/img/bg.jpg", "B"}, {"/img/icons/x.png", "X"},
+                                         {"/readme.txt", "R"}}));
+    QCOMPARE(run(QStringList{"extract", "-v", path("t.tsk")} + names + QStringList{"-d", path("out")}), 0);
+    QCOMPARE(listTree(path("out/t")).keys(), files);
+    QCOMPARE(out.count(QLatin1Char('\n')), files.size()); // -v: one line per file written
+}
+
+void TestCli::catWritesBytesUnchanged()
+{
+    QByteArray binary(300000, Qt::Uninitialized); // beyond one copy chunk, every byte value
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char(i * 31);
+    writeFile(path("t.tsk"), build("t", {{"/bin/data.bin", binary}, {"/bin/data.bin", "later copy"}, {"/x", "x"}}));
+    QCOMPARE(run({"cat", path("t.tsk"), "bin/data.bin"}), 0);
+    QCOMPARE(outBytes, QByteArray("later copy")); // what an unpack leaves
+    writeFile(path("u.tsk"), build("u", {{"/data.bin", binary}}));
+    QCOMPARE(run({"cat", path("u.tsk"), "/data.bin"}), 0);
+    QCOMPARE(outBytes, binary);
+    QCOMPARE(err, QString());
+}
+
+// Names are text from strangers: what a terminal would act on is shown
+// escaped, so a name can neither repaint the screen nor forge a line.
+void TestCli::listingEscapesWhatTerminalsObey()
+{
+    writeFile(path("t.tsk"), build("evil\x1b]0;owned\x07",
+                                   {{"/bell\x07.png", ""},
+                                    {"/x\nVersion: 9.9.9", ""},
+                                    {"/back\\slash", ""},
+                                    {"/csi\xc2\x9b" "2J", ""},
+                                    {"/bad\xff\xfe.png", ""},
+                                    {"/\xe5\x9b\xbe.png", ""}}));
+    QCOMPARE(run({"list", path("t.tsk")}), 0);
+    QCOMPARE(out.section(QLatin1Char('\n'), 1),
+             QStringLiteral("Theme:   evil\\033]0;owned\\a\n"
+                            "Version: 1.0.0\n"
+                            "       0 B           0  /bell\\a.png\n"
+                            "       0 B           0  /x\\nVersion: 9.9.9\n"
+                            "       0 B           0  /back\\\\slash\n"
+                            "       0 B           0  /csi\\302\\2332J\n"
+                            "       0 B           0  /bad\\377\\376.png\n"
+                            "       0 B           0  /图.png\n"));
+    QCOMPARE(run({"list", "--json", path("t.tsk")}), 0); // JSON escapes by its own rules
+    const QJsonObject listed = QJsonDocument::fromJson(outBytes).object();
+    QCOMPARE(listed.value("theme").toString(), QStringLiteral("evil\x1b]0;owned\x07"));
+    QCOMPARE(listed.value("entries").toArray()[1].toObject().value("name").toString(),
+             QStringLiteral("/x\nVersion: 9.9.9"));
+}
+
+void TestCli::failsWhenOutputCannotBeWritten_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("list") << QStringList{"list", "t.tsk"};
+    QTest::newRow("list --json") << QStringList{"list", "--json", "t.tsk"};
+    QTest::newRow("cat") << QStringList{"cat", "t.tsk", "a"};
+}
+
+void TestCli::failsWhenOutputCannotBeWritten()
+{
+    QFETCH(QStringList, arguments);
+    QFile full(QStringLiteral("/dev/full"));
+    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        QSKIP("no /dev/full here");
+    writeFile(path("t.tsk"), build("t", {{"/a", QByteArray(100000, 'a')}}));
+    QDir::setCurrent(temp->path());
+    QBuffer errBuffer;
+    errBuffer.open(QIODevice::WriteOnly);
+    QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {full, errBuffer}), 1);
+    QVERIFY2(errBuffer.data().contains("(No space left on device)"), errBuffer.data().constData());
+}
+
+#ifdef Q_OS_UNIX
+// Standard output that raises a signal once the first line of -v arrives,
+// as a user pressing Ctrl+C (or a SIGTERM) while the work goes on.
+class SignallingDevice : public QBuffer
+{
+public:
+    explicit SignallingDevice(int signal) : signal(signal) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        if (signal && QByteArray(data, int(length)).contains('\n'))
+            std::raise(std::exchange(signal, 0));
+        return QBuffer::writeData(data, length);
+    }
+
+private:
+    int signal;
+};
+#endif
+
+void TestCli::stopsCleanlyOnSignals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QStringList>("left"); // everything below the temporary folder afterwards
+#ifdef Q_OS_UNIX
+    const QStringList given{"in", "in/a", "in/b", "in/c", "out", "out/t.tsk", "t.tsk"};
+    QTest::newRow("Ctrl+C while unpacking") << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGINT
+                                            << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("SIGTERM while packing") << QStringList{"pack", "-v", "in", "-o", "out/t.tsk"} << SIGTERM
+                                           << given;
+    QTest::newRow("Ctrl+C while extracting") << QStringList{"extract", "-v", "t.tsk", "*", "-d", "x"} << SIGINT
+                                             << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+#endif
+}
+
+void TestCli::stopsCleanlyOnSignals()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals");
+#else
+    QFETCH(QStringList, arguments);
+    QFETCH(int, signal);
+    QFETCH(QStringList, left);
+    // b is older there: the copy of it in the archive is the one being written when the signal comes.
+    writeFile(path("x/t/b"), "older b");
+    const QByteArray large(20 << 20, 'L');
+    writeFile(path("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));
+    writeFile(path("in/a"), "A");
+    writeFile(path("in/b"), large);
+    writeFile(path("in/c"), "C");
+    writeFile(path("out/t.tsk"), "the archive packed yesterday");
+    QDir::setCurrent(temp->path());
+    if (arguments.first() == QLatin1String("pack"))
+        QDir(path("x")).removeRecursively();
+
+    SignallingDevice outDevice(signal);
+    QBuffer errBuffer;
+    errBuffer.open(QIODevice::WriteOnly);
+    QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {outDevice, errBuffer}), 128 + signal);
+    QCOMPARE(listAll(temp->path()), left); // no temporary file anywhere
+    QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
+    if (arguments.first() != QLatin1String("pack"))
+        QCOMPARE(readFile(path("x/t/b")), QByteArray("older b"));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -2,17 +2,13 @@
 // the progress dialog's Cancel stops them cleanly. Also the ways in besides
 // the buttons: paths from the command line and the Delete key.
 
-#include "TestArchive.h"
-#include "WindowTestKit.h"
-#include "app/Velmoro.h"
+#include "GuiTestBase.h"
 
-#include <QLineEdit>
+#include <QCloseEvent>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 using namespace TestArchive;
 
@@ -28,14 +24,19 @@ void makeSparseFile(const QString &path, qint64 size)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
 }
 
-// An archive whose first resource is `size` bytes of zeros (stored sparsely)
-// and whose second is "ab".
-void makeSparseArchive(const QString &path, qint64 size)
+// An archive whose resources are `first` (may be empty), `size` bytes of
+// zeros (stored sparsely) and "ab", in that order.
+void makeSparseArchive(const QString &path, qint64 size, const QByteArray &first = QByteArray())
 {
-    QByteArray head = build("huge", {{"/big", ""}, {"/after", ""}});
+    QList<Entry> entries{{"/big", ""}, {"/after", ""}};
+    if (!first.isEmpty())
+        entries.prepend({"/first", first});
+    QByteArray head = build("huge", entries);
     const qint64 data = head.size();
-    patchInt32(head, 48, qint32(data + size));     // "/after" starts after the zeros
-    patchInt32(head, 56, qint32(data + size + 2)); // the closing record
+    const int records = 44 + (first.isEmpty() ? 0 : 8); // the index record of "/after"
+    patchInt32(head, records + 4, qint32(data + size));     // "/after" starts after the zeros
+    patchInt32(head, records + 12, qint32(data + size + 2)); // the closing record
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(head);
@@ -44,116 +45,97 @@ void makeSparseArchive(const QString &path, qint64 size)
     file.write("ab");
 }
 
-// While it lives, counts its ticks and presses the progress dialog's Cancel
-// once the dialog shows and `ticksBefore` ticks have passed.
-class ProgressCanceller : public QObject
+// While it lives, does `action` once the progress dialog has been up for
+// `afterMs`, and counts the ticks of the window's event loop meanwhile.
+class WhileProgressShows : public QObject
 {
 public:
-    explicit ProgressCanceller(int ticksBefore, std::function<void()> instead = {})
-        : ticksBefore(ticksBefore), instead(std::move(instead))
+    explicit WhileProgressShows(int afterMs, std::function<void(QWidget *dialog)> action)
+        : watcher([this, afterMs, action](QWidget *shown) {
+              if (shown->objectName() != QLatin1String("progressDialog") || dialogSeen)
+                  return;
+              dialogSeen = true;
+              QTimer::singleShot(afterMs, shown, [this, shown, action] {
+                  acted = true;
+                  action(shown);
+              });
+          })
     {
-        QObject::connect(&timer, &QTimer::timeout, this, [this] { tick(); });
-        timer.start(20);
+        QObject::connect(&ticker, &QTimer::timeout, this, [this] { ++ticks; });
+        ticker.start(20);
     }
     int ticks = 0;
     bool dialogSeen = false;
-    bool cancelled = false;
+    bool acted = false;
 
 private:
-    void tick()
-    {
-        ++ticks;
-        auto *dialog = qApp->findChild<QProgressDialog *>(QStringLiteral("progressDialog"));
-        if (!dialog) {
-            for (QWidget *widget : QApplication::topLevelWidgets())
-                dialog = dialog ? dialog : widget->findChild<QProgressDialog *>(QStringLiteral("progressDialog"));
-        }
-        if (!dialog || !dialog->isVisible())
-            return;
-        dialogSeen = true;
-        if (cancelled || ticks < ticksBefore)
-            return;
-        cancelled = true;
-        if (instead) {
-            instead();
-            return;
-        }
-        for (QPushButton *button : dialog->findChildren<QPushButton *>())
-            button->click(); // the dialog's only button: Cancel
-    }
-
-    QTimer timer;
-    int ticksBefore;
-    std::function<void()> instead;
+    ShownWindows watcher;
+    QTimer ticker;
 };
+
+void pressCancel(QWidget *dialog)
+{
+    for (QPushButton *button : dialog->findChildren<QPushButton *>())
+        button->click(); // the dialog's only button: Cancel
+}
 
 } // namespace
 
-class TestLongRun : public QObject
+class TestLongRun : public GuiTestBase
 {
     Q_OBJECT
 
+public:
+    TestLongRun()
+    {
+        showWindow = true;
+        progressDialogDelay = 0;
+    }
+
 private slots:
-    void init();
-    void cleanup();
     void cancelsPackAndKeepsOldArchive();
     void cancelsUnpackEarly();
+    void cancelledUnpackSaysWhatWasWritten();
     void closingDuringRunCancelsIt();
+    void quittingDuringRunCancelsIt_data();
+    void quittingDuringRunCancelsIt();
     void showsNoDialogForShortRuns();
     void opensPathsFromCommandLine_data();
     void opensPathsFromCommandLine();
     void deleteKeyRemovesRows();
 
 private:
-    QString path(const QString &name) const { return temp->filePath(name); }
-    template <typename T> T *widget(const char *name) { return window->findChild<T *>(QLatin1String(name)); }
-
-    QScopedPointer<QTemporaryDir> temp;
-    QScopedPointer<Velmoro> window;
-    ScriptedDialogs dialogs;
+    void listHugeFolder();
 };
 
-void TestLongRun::init()
+// A folder with a huge file on the pack tab, packing into "out", where an
+// older archive of it waits.
+void TestLongRun::listHugeFolder()
 {
-    temp.reset(new QTemporaryDir);
-    QVERIFY(temp->isValid());
-    qputenv("XDG_DATA_HOME", path("data").toUtf8());
-    dialogs = ScriptedDialogs();
-    window.reset(new Velmoro);
-    window->setDialogSeam(&dialogs);
-    window->setProgressDialogDelay(0);
-    window->show();
-}
-
-void TestLongRun::cleanup()
-{
-    window.reset();
+    makeSparseFile(path("themes/blue/huge.bin"), hugeSize);
+    writeFile(path("out/blue.tsk"), "yesterday's archive");
+    setWorkDir(path("out"));
+    addFolders({"themes/blue"});
 }
 
 void TestLongRun::cancelsPackAndKeepsOldArchive()
 {
     writeFile(path("themes/blue/a.png"), "a");
-    makeSparseFile(path("themes/blue/huge.bin"), hugeSize);
     writeFile(path("themes/red/r.png"), "r");
-    writeFile(path("out/blue.tsk"), "yesterday's archive");
-    widget<QLineEdit>("workDirEdit")->setText(path("out"));
-    for (const char *folder : {"themes/blue", "themes/red"}) {
-        dialogs.folders.enqueue(path(QLatin1String(folder)));
-        widget<QPushButton>("addThemeFolderButton")->click();
-    }
+    listHugeFolder();
+    addFolders({"themes/red"});
 
-    MessageBoxAnswerer answerer;
-    ProgressCanceller canceller(3);
-    widget<QPushButton>("packThemeFolderButton")->click();
+    WhileProgressShows canceller(60, pressCancel);
+    runAndWait("packThemeFolderButton");
 
-    QVERIFY(canceller.dialogSeen && canceller.cancelled);
+    QVERIFY(canceller.dialogSeen && canceller.acted);
     QVERIFY2(canceller.ticks >= 3, "the window's event loop ran during the pack");
     QCOMPARE(readFile(path("out/blue.tsk")), QByteArray("yesterday's archive"));
     QCOMPARE(listAll(path("out")), QStringList{"blue.tsk"}); // no temporary file, no red.tsk
-    QCOMPARE(answerer.boxes.size(), 1);
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Warning);
-    QCOMPARE(answerer.boxes[0].title, QStringLiteral("打包主题"));
-    QCOMPARE(answerer.boxes[0].text, QStringLiteral("已取消：0 个主题已打包，0 个主题打包失败，2 个主题未打包。"));
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Warning);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("打包主题"));
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("已取消：0 个主题已打包，0 个主题打包失败，2 个主题未打包。"));
     QVERIFY(widget<QWidget>("centralWidget")->isEnabled()); // ready for the next command
 }
 
@@ -162,57 +144,120 @@ void TestLongRun::cancelsUnpackEarly()
     writeFile(path("in/small.tsk"), build("small", {{"/s", "s"}}));
     makeSparseArchive(path("in/huge.tsk"), hugeSize);
     writeFile(path("in/last.tsk"), build("last", {{"/l", "l"}}));
-    widget<QLineEdit>("workDirEdit")->setText(path("out"));
-    dialogs.fileLists.enqueue({path("in/small.tsk"), path("in/huge.tsk"), path("in/last.tsk")});
-    widget<QPushButton>("addThemeFileButton")->click();
+    setWorkDir(path("out"));
+    addArchives({"in/small.tsk", "in/huge.tsk", "in/last.tsk"});
     QCOMPARE(widget<QTableWidget>("themeFileTable")->rowCount(), 3);
 
-    MessageBoxAnswerer answerer;
-    ProgressCanceller canceller(3);
-    widget<QPushButton>("unpackThemeFileButton")->click();
+    WhileProgressShows canceller(60, pressCancel);
+    runAndWait("unpackThemeFileButton");
 
-    QVERIFY(canceller.cancelled);
+    QVERIFY(canceller.acted);
     // The first theme was unpacked; the huge resource was stopped and
     // removed, so nothing after it was written.
     QCOMPARE(listAll(path("out")), (QStringList{"huge", "small", "small/s"}));
-    QCOMPARE(answerer.boxes.size(), 1);
-    QCOMPARE(answerer.boxes[0].text, QStringLiteral("已取消：1 个主题已解压，0 个主题解压失败，2 个主题未解压。"));
-    QVERIFY(answerer.boxes[0].details.contains(QStringLiteral("Not done, the run was cancelled.")));
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("已取消：1 个主题已解压，0 个主题解压失败，2 个主题未解压。"));
+    QVERIFY(dialogs.messages[0].details.contains(QStringLiteral("Not done, the run was cancelled.")));
 }
 
+void TestLongRun::cancelledUnpackSaysWhatWasWritten()
+{
+    makeSparseArchive(path("in/huge.tsk"), hugeSize, "first resource");
+    setWorkDir(path("out"));
+    addArchives({"in/huge.tsk"});
+
+    WhileProgressShows canceller(60, pressCancel);
+    runAndWait("unpackThemeFileButton");
+
+    QVERIFY(canceller.acted);
+    QCOMPARE(listAll(path("out")), (QStringList{"huge", "huge/first"}));
+    QCOMPARE(dialogs.messages.size(), 1);
+    const QString archive = QDir::toNativeSeparators(path("in/huge.tsk"));
+    const QString folder = QDir::toNativeSeparators(path("out/huge"));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("已取消：0 个主题已解压，0 个主题解压失败，1 个主题未解压。\n"
+                            "%1 只解压了一部分：已写出的 1 个文件在 %2 中。").arg(archive, folder));
+    QCOMPARE(dialogs.messages[0].details,
+             QStringLiteral("%1: Not done, the run was cancelled.\n已写出到 %2 的文件：\n  first").arg(archive, folder));
+}
+
+// The title bar's close button, as the window system delivers it to the
+// window, while the progress dialog is up.
 void TestLongRun::closingDuringRunCancelsIt()
 {
-    makeSparseFile(path("themes/blue/huge.bin"), hugeSize);
-    widget<QLineEdit>("workDirEdit")->setText(path("out"));
-    QDir().mkpath(path("out"));
-    dialogs.folders.enqueue(path("themes/blue"));
-    widget<QPushButton>("addThemeFolderButton")->click();
+    listHugeFolder();
 
-    MessageBoxAnswerer answerer;
-    ProgressCanceller closer(2, [this] { window->close(); });
-    widget<QPushButton>("packThemeFolderButton")->click();
+    bool blockedByDialog = true;
+    WhileProgressShows closer(60, [this, &blockedByDialog](QWidget *) {
+        // The system's close request is dropped for a window that a modal
+        // dialog blocks.
+        blockedByDialog = QGuiApplication::modalWindow() != nullptr;
+        QCloseEvent request;
+        QCoreApplication::sendEvent(window->windowHandle(), &request);
+    });
+    click("packThemeFolderButton");
+    QTRY_VERIFY_WITH_TIMEOUT(closer.acted, 60000);
+    QVERIFY(!blockedByDialog);
+    waitForRunEnd();
 
-    QVERIFY(closer.cancelled);
     QVERIFY(!window->isVisible()); // closed once the run had stopped
-    QCOMPARE(listAll(path("out")), QStringList());
-    QCOMPARE(readFile(path("data/Orvane/Velmoro/Settings/Settings.xml")), path("out").toUtf8());
+    QCOMPARE(readFile(path("out/blue.tsk")), QByteArray("yesterday's archive"));
+    QCOMPARE(listAll(path("out")), QStringList{"blue.tsk"});
+    QCOMPARE(dialogs.messages.size(), 0); // the user has left: no report
+    QCOMPARE(readFile(settingsFile()), path("out").toUtf8());
+}
+
+void TestLongRun::quittingDuringRunCancelsIt_data()
+{
+    QTest::addColumn<bool>("exitAtOnce"); // exit() ends the event loop without closing windows
+    QTest::newRow("quit") << false;
+    QTest::newRow("exit") << true;
+}
+
+// The application asked to end while a run goes on, as the desktop session
+// or a signal handler does: the event loop ends once the run has stopped,
+// and the older archive stays.
+void TestLongRun::quittingDuringRunCancelsIt()
+{
+    QFETCH(bool, exitAtOnce);
+    listHugeFolder();
+
+    WhileProgressShows quitter(60, [exitAtOnce](QWidget *) {
+        if (exitAtOnce)
+            QCoreApplication::exit(0);
+        else
+            QCoreApplication::quit();
+    });
+    QTimer::singleShot(0, window.get(), [this] { click("packThemeFolderButton"); });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    safety.start(60000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    safety.stop();
+
+    QVERIFY(quitter.acted);
+    if (!exitAtOnce)
+        QVERIFY(!window->isVisible()); // quit closed the window, after the run
+    window.reset(); // waits for a run still stopping
+    QCOMPARE(readFile(path("out/blue.tsk")), QByteArray("yesterday's archive"));
+    QCOMPARE(listAll(path("out")), QStringList{"blue.tsk"});
 }
 
 void TestLongRun::showsNoDialogForShortRuns()
 {
     window->setProgressDialogDelay(500);
     writeFile(path("themes/blue/a.png"), "a");
-    dialogs.folders.enqueue(path("themes/blue"));
-    widget<QPushButton>("addThemeFolderButton")->click();
-    widget<QLineEdit>("workDirEdit")->setText(path("out"));
+    addFolders({"themes/blue"});
+    setWorkDir(path("out"));
     QDir().mkpath(path("out"));
 
-    MessageBoxAnswerer answerer;
-    ProgressCanceller watcher(1000);
-    widget<QPushButton>("packThemeFolderButton")->click();
-    QVERIFY(!watcher.dialogSeen);
-    QCOMPARE(answerer.boxes.size(), 1);
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Information);
+    ShownWindows shown;
+    runAndWait("packThemeFolderButton");
+    QTest::qWait(600); // past the delay: the dialog must not show late either
+    QVERIFY2(!shown.names.contains(QStringLiteral("progressDialog")), qPrintable(shown.names.join(',')));
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
     QVERIFY(QFileInfo::exists(path("out/blue.tsk")));
 }
 

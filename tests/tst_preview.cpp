@@ -1,66 +1,44 @@
 // The resource preview tree and drag and drop onto the two tables, driven
 // through the real window.
 
-#include "TestArchive.h"
-#include "WindowTestKit.h"
-#include "app/Velmoro.h"
+#include "GuiTestBase.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMimeData>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
 
 using namespace TestArchive;
 
-class TestPreview : public QObject
+class TestPreview : public GuiTestBase
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void buildsTree_data();
     void buildsTree();
     void showsIcons();
     void previewsFirstSelectedRow();
+    void clearsPreviewWithItsRow();
+    void keepsSizeAndTypeInView();
 
     void dropsOntoTables_data();
     void dropsOntoTables();
     void repeatedDropsAddNothing();
     void ignoresOtherDragData();
+    void namesRefusedArchives_data();
+    void namesRefusedArchives();
 
 private:
-    QString path(const QString &name) const { return temp->filePath(name); }
-    QTableWidget *table(const char *name) { return window->findChild<QTableWidget *>(QLatin1String(name)); }
-    QTreeWidget *tree() { return window->findChild<QTreeWidget *>(QStringLiteral("resourceTree")); }
+    QTableWidget *table(const char *name) { return widget<QTableWidget>(name); }
+    QTreeWidget *tree() { return widget<QTreeWidget>("resourceTree"); }
     void addArchive(const QString &file);
     static QString dump(const QTreeWidgetItem *item);
     bool drag(QTableWidget *table, QEvent::Type type, const QStringList &names);
-
-    QScopedPointer<QTemporaryDir> temp;
-    QScopedPointer<Velmoro> window;
-    ScriptedDialogs dialogs;
 };
-
-void TestPreview::init()
-{
-    temp.reset(new QTemporaryDir);
-    QVERIFY(temp->isValid());
-    qputenv("XDG_DATA_HOME", path("data").toUtf8());
-    window.reset(new Velmoro);
-    window->setDialogSeam(&dialogs);
-}
-
-void TestPreview::cleanup()
-{
-    window.reset();
-}
 
 void TestPreview::addArchive(const QString &file)
 {
@@ -155,6 +133,57 @@ void TestPreview::previewsFirstSelectedRow()
     QCOMPARE(dump(tree()->topLevelItem(0)), QStringLiteral("two{2[1 B|]}"));
     files->selectRow(0);
     QCOMPARE(dump(tree()->topLevelItem(0)), QStringLiteral("one{1[1 B|]}"));
+}
+
+void TestPreview::clearsPreviewWithItsRow()
+{
+    for (const char *name : {"one", "two", "three"})
+        writeFile(path(QLatin1String(name) + ".tsk"), build(name, {{"/x", "x"}}));
+    dialogs.fileLists.enqueue({path("one.tsk"), path("two.tsk"), path("three.tsk")});
+    QMetaObject::invokeMethod(window.get(), "addThemeFile");
+    QTableWidget *files = table("themeFileTable");
+
+    files->selectRow(1);
+    QCOMPARE(dump(tree()->topLevelItem(0)), QStringLiteral("two{x[1 B|]}"));
+    click("removeThemeFileButton");
+    QCOMPARE(tree()->topLevelItemCount(), 0); // no archive that is no longer listed
+
+    files->selectRow(1);
+    QCOMPARE(dump(tree()->topLevelItem(0)), QStringLiteral("three{x[1 B|]}"));
+    files->selectAll();
+    click("removeThemeFileButton");
+    QCOMPARE(files->rowCount(), 0);
+    QCOMPARE(tree()->topLevelItemCount(), 0);
+}
+
+// At the window's first size, a long theme name and long resource names
+// still leave the size and type columns in view; the names are shortened in
+// the middle and whole in their tooltips.
+void TestPreview::keepsSizeAndTypeInView()
+{
+    const QByteArray longName(120, 'n');
+    writeFile(path("long.tsk"), build(longName, {{"/" + longName + ".png", "p"}, {"/" + longName + "/x.jpg", "x"}}));
+    addArchive(path("long.tsk"));
+    window->resize(800, 450);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    table("themeFileTable")->selectRow(0);
+    QCoreApplication::processEvents();
+
+    QHeaderView *header = tree()->header();
+    const int viewWidth = tree()->viewport()->width();
+    for (const int column : {1, 2}) {
+        QVERIFY2(header->sectionViewportPosition(column) >= 0, "scrolled out of view");
+        QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column) <= viewWidth,
+                 qPrintable(QStringLiteral("column %1 cut off").arg(column)));
+        QVERIFY(header->sectionSize(column) >= header->sectionSizeHint(column));
+    }
+    QCOMPARE(tree()->textElideMode(), Qt::ElideMiddle);
+    const QTreeWidgetItem *top = tree()->topLevelItem(0);
+    QCOMPARE(top->toolTip(0), QString::fromLatin1(longName));
+    QCOMPARE(top->child(0)->toolTip(0), QString::fromLatin1(longName));              // the folder
+    QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png"));     // the file
+    QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(), QDir::toNativeSeparators(path("long.tsk")));
 }
 
 // Sends a drag event with file URLs to the table's viewport, where drags
@@ -269,6 +298,48 @@ void TestPreview::ignoresOtherDragData()
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(table("themeFolderTable")->viewport(), &enter);
     QCOMPARE(table("themeFolderTable")->rowCount(), 0);
+}
+
+void TestPreview::namesRefusedArchives_data()
+{
+    QTest::addColumn<QString>("route");
+    QTest::newRow("file dialog") << "dialog";
+    QTest::newRow("drop") << "drop";
+    QTest::newRow("command line") << "command line";
+}
+
+// Damaged and unsafe archives are named in one box, however they were added;
+// a file that is not a theme archive stays quiet.
+void TestPreview::namesRefusedArchives()
+{
+    QFETCH(QString, route);
+    writeFile(path("good.tsk"), demoArchive());
+    writeFile(path("cut.tsk"), demoArchive().left(90));
+    writeFile(path("escape.tsk"), build("escape", {{"/img/../../outside.png", "x"}}));
+    writeFile(path("text.tsk"), "not an archive");
+    const QStringList names{"cut.tsk", "good.tsk", "text.tsk", "escape.tsk"};
+    QStringList paths;
+    for (const QString &name : names)
+        paths.append(path(name));
+
+    if (route == QLatin1String("dialog")) {
+        dialogs.fileLists.enqueue(paths);
+        click("addThemeFileButton");
+    } else if (route == QLatin1String("drop")) {
+        QVERIFY(drag(table("themeFileTable"), QEvent::DragEnter, names));
+        QCOMPARE(dialogs.messages.size(), 0); // not while the drag is held
+        QVERIFY(drag(table("themeFileTable"), QEvent::Drop, names));
+        QTRY_COMPARE(dialogs.messages.size(), 1); // once the drop has been answered
+    } else {
+        window->openPaths(paths);
+    }
+    QCOMPARE(table("themeFileTable")->rowCount(), 1);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Warning);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("增加主题文件"));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("下列主题文件没有加入列表：\n%1：损坏\n%2：含有指向目标文件夹之外的路径")
+                 .arg(QDir::toNativeSeparators(paths[0]), QDir::toNativeSeparators(paths[3])));
 }
 
 QTEST_MAIN(TestPreview)

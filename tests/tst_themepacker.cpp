@@ -2,6 +2,7 @@
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +33,8 @@ private slots:
     void neverPacksItsOwnArchive_data();
     void neverPacksItsOwnArchive();
     void followsLinksWithoutLooping();
+    void refusesWhatCannotBePacked_data();
+    void refusesWhatCannotBePacked();
 
 private:
     QStringList entryNames(const QString &archive);
@@ -387,12 +390,137 @@ void TestThemePacker::followsLinksWithoutLooping()
     QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext2")));        // followed again
     QVERIFY(QFile::link(outside + QStringLiteral("/o"), folder + QStringLiteral("/file")));
     QVERIFY(QFile::link(temp->filePath(QStringLiteral("nowhere")), folder + QStringLiteral("/dangling")));
+    // A FIFO, or a link to one, holds no resource: opening it would wait forever.
+    QVERIFY(plant(QFile::encodeName(folder), "p:fifo"));
+    QVERIFY(plant(QFile::encodeName(folder), "l:fifolink->fifo"));
+    QVERIFY(plant(QFile::encodeName(folder), "l:devicelink->/dev/zero"));
 
     ThemePacker packer;
     packer.folderPath = folder;
     QVERIFY2(packer.pack(), qPrintable(packer.errorString));
     QCOMPARE(entryNames(packer.themeFilePath),
              (QStringList{"/a", "/file", "/ext1/o", "/ext2/o", "/sub/b"}));
+}
+
+Q_DECLARE_METATYPE(ThemeFailure)
+
+// What cannot be packed fails the pack with a message naming it, before the
+// archive (or an older one) is touched: nothing is dropped with "success".
+void TestThemePacker::refusesWhatCannotBePacked_data()
+{
+    QTest::addColumn<QList<QByteArray>>("planted"); // below the folder "theme", as plant() takes them
+    QTest::addColumn<QString>("themeName");
+    QTest::addColumn<QString>("archive");           // below the temporary folder; empty: the default
+    QTest::addColumn<QString>("message");           // %1: the folder "theme"
+    QTest::addColumn<ThemeFailure>("failure");
+    QTest::addColumn<QString>("reason");
+
+    const QString unreadableFolder = QStringLiteral("Can NOT read the resource folder: %1/sub");
+    const QString denied = QStringLiteral("Permission denied");
+    QTest::newRow("sub-folder that cannot be read")
+        << QList<QByteArray>{"f:a.png=a", "f:sub/b.png=b", "m:sub=0300"} << "" << ""
+        << unreadableFolder << ThemeFailure::Unreadable << denied;
+    QTest::newRow("sub-folder that cannot be searched")
+        << QList<QByteArray>{"f:a.png=a", "f:sub/b.png=b", "m:sub=0600"} << "" << ""
+        << unreadableFolder << ThemeFailure::Unreadable << denied;
+    QTest::newRow("file that cannot be read")
+        << QList<QByteArray>{"f:a.png=a", "m:a.png=0200"} << "" << ""
+        << "Can NOT read the resource file: %1/a.png" << ThemeFailure::Unreadable << denied;
+    QTest::newRow("file name that is not UTF-8")
+        << QList<QByteArray>{"f:a.png=a", "f:bad\xff.png=x"} << "" << ""
+        << QStringLiteral("The resource name is not valid UTF-8: %1/bad") + QChar(0xDCFF) + ".png"
+        << ThemeFailure::BadName << "";
+    QTest::newRow("folder name that is not UTF-8")
+        << QList<QByteArray>{"f:a.png=a", "f:\xfe/x=x"} << "" << ""
+        << QStringLiteral("The resource name is not valid UTF-8: %1/") + QChar(0xDCFE)
+        << ThemeFailure::BadName << "";
+    QTest::newRow("file name the reader would refuse")
+        << QList<QByteArray>{"f:a.png=a", "f:x\\..\\..\\evil=x"} << "" << ""
+        << "The resource name would lead outside the folder it is unpacked into: %1/x\\..\\..\\evil"
+        << ThemeFailure::Unsafe << "";
+    for (const char *name : {"..", ".", "a/b", "a\\b"}) {
+        QTest::addRow("theme name %s", name)
+            << QList<QByteArray>{"f:a.png=a"} << name << ""
+            << QStringLiteral("The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": ") + name
+            << ThemeFailure::BadName << "";
+    }
+    QTest::newRow("archive onto a resource")
+        << QList<QByteArray>{"f:a.png=a", "f:b.png=b"} << "" << "theme/a.png"
+        << "The theme file would replace one of the resources being packed: %1/a.png"
+        << ThemeFailure::Conflict << "";
+    QTest::newRow("archive onto a FIFO")
+        << QList<QByteArray>{"f:a.png=a", "p:../fifo"} << "" << "fifo"
+        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable << "Not a regular file";
+    QTest::newRow("archive onto a link to a device")
+        << QList<QByteArray>{"f:a.png=a", "l:../null->/dev/null"} << "" << "null"
+        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable << "Not a regular file";
+    QTest::newRow("archive onto a resource through a link")
+        << QList<QByteArray>{"f:a.png=a", "l:../out.tsk->theme/a.png"} << "" << "out.tsk"
+        << "The theme file would replace one of the resources being packed: %1/a.png"
+        << ThemeFailure::Conflict << "";
+    // Two links per level to the next level double the routes per level: the
+    // scan stops as soon as the archive would pass 2 GiB, or at 100,000
+    // folders when the levels hold no files.
+    const auto fanOut = [](const QByteArray &file) {
+        QList<QByteArray> plants;
+        for (int level = 0; level < 23; ++level) {
+            const QByteArray here = "l" + QByteArray::number(level);
+            const QByteArray next = "../l" + QByteArray::number(level + 1);
+            plants << "d:" + here << "l:" + here + "/a->" + next << "l:" + here + "/b->" + next;
+            if (!file.isEmpty())
+                plants << "s:" + here + "/r=" + file;
+        }
+        return plants;
+    };
+    QTest::newRow("links that reach the same files by many routes")
+        << fanOut(QByteArray::number(64 << 20)) << "" << ""
+        << "The theme file would reach 2 GB, more than a theme file can hold." << ThemeFailure::TooLarge << "";
+    QTest::newRow("links that reach the same folders by many routes")
+        << fanOut(QByteArray()) << "" << ""
+        << "The folder holds more than 100,000 folders (counting every way that links lead to them), "
+           "more than a theme file can hold."
+        << ThemeFailure::TooLarge << "";
+}
+
+void TestThemePacker::refusesWhatCannotBePacked()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("permissions, links and names as POSIX systems have them");
+#else
+    QFETCH(QList<QByteArray>, planted);
+    QFETCH(QString, themeName);
+    QFETCH(QString, archive);
+    QFETCH(QString, message);
+    QFETCH(ThemeFailure, failure);
+    QFETCH(QString, reason);
+    const QString folder = temp->filePath(QStringLiteral("theme"));
+    const auto cleanUp = qScopeGuard([&folder] { removeTree(folder); }); // locked, or not UTF-8
+    for (const QByteArray &instruction : planted)
+        QVERIFY2(plant(QFile::encodeName(folder), instruction), instruction.constData());
+    const QString archivePath = temp->filePath(archive.isEmpty() ? QStringLiteral("theme.tsk") : archive);
+    if (archive.isEmpty())
+        writeFile(archivePath, "the archive packed yesterday");
+    const bool wasFile = QFileInfo(archivePath).isFile(); // not a FIFO or device, which reading would block on
+    const QByteArray before = wasFile ? readFile(archivePath) : QByteArray();
+
+    ThemePacker packer;
+    packer.folderPath = folder;
+    packer.themeName = themeName;
+    packer.themeFilePath = archive.isEmpty() ? QString() : archivePath;
+    bool packed = false;
+    {
+        FilePermissionsEnforced asAnyUser;
+        packed = packer.pack();
+    }
+    QVERIFY(!packed);
+    QCOMPARE(packer.errorString, message.contains(QLatin1String("%1")) ? message.arg(folder) : message);
+    QCOMPARE(packer.failure, failure);
+    QCOMPARE(packer.systemError, reason);
+    QCOMPARE(QFileInfo(archivePath).isFile(), wasFile); // a FIFO or device is not replaced by a file
+    if (wasFile)
+        QCOMPARE(readFile(archivePath), before);
+    QCOMPARE(listAll(temp->path()).filter(QStringLiteral(".tsk.")), QStringList()); // no temporary file
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestThemePacker)

@@ -2,7 +2,7 @@
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"
 
-#include <QRegularExpression>
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,8 +11,6 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 using namespace TestArchive;
@@ -203,6 +201,21 @@ void TestThemeReader::refusesDamagedArchives_data()
     row("closing record past the end (cut-short download)", 56, 106);
     row("largest name length", 72, 0x7FFFFFFF);
     row("smallest data offset", 40, qint32(0x80000000));
+    row("first contents not right after the end record", 40, 96);
+
+    // More than a reader takes in: refused before it is held in memory.
+    const QString tooLarge =
+        QStringLiteral("The theme file holds more resources, or longer names, than Velmoro takes in.");
+    QByteArray manyEntries = build("t", {});
+    patchInt32(manyEntries, 28, 8 * 1000002); // an index of 1,000,001 entries and the closing record
+    manyEntries.append(8 * 1000002, '\0');
+    QTest::newRow("more than 1,000,000 entries") << manyEntries << tooLarge;
+    QTest::newRow("a name over 64 KiB") << build("t", {{QByteArray(65537, 'n'), "x"}}) << tooLarge;
+    QTest::newRow("a theme name over 64 KiB") << build(QByteArray(65537, 't'), {}) << tooLarge;
+    QList<Entry> longNames;
+    for (int i = 0; i < 1025; ++i)
+        longNames.append({QByteArray(65536, 'n'), ""});
+    QTest::newRow("names over 64 MiB together") << build("t", longNames) << tooLarge;
 }
 
 void TestThemeReader::refusesDamagedArchives()
@@ -224,6 +237,13 @@ void TestThemeReader::refusesDamagedArchives()
     reader.targetDir = target;
     QVERIFY(!reader.extract());
     QCOMPARE(reader.errorString, message);
+    QVERIFY(!reader.extractEntries({"/a.png"}));
+    QCOMPARE(reader.errorString, message);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QVERIFY(!reader.readEntry(path, QStringLiteral("/a.png"), bytes));
+    QCOMPARE(reader.errorString, message);
+    QCOMPARE(bytes.data(), QByteArray());
     QCOMPARE(listAll(target), QStringList());
 }
 
@@ -309,6 +329,12 @@ void TestThemeReader::refusesHostileNames()
     reader.targetDir = target;
     QVERIFY(!reader.extract());
     QCOMPARE(reader.errorString, unsafe);
+    QVERIFY(!reader.extractEntries({"/first"}));
+    QCOMPARE(reader.failure, ThemeFailure::Unsafe);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QVERIFY(!reader.readEntry(path, QStringLiteral("/first"), bytes));
+    QCOMPARE(reader.failure, ThemeFailure::Unsafe);
     QCOMPARE(listAll(target), QStringList());
     QCOMPARE(listAll(sentinel), QStringList());
     QCOMPARE(listAll(temp->filePath(QStringLiteral("work"))), (QStringList{"sentinel", "target"}));
@@ -513,6 +539,18 @@ void TestThemeReader::roundTripsVariedTree()
     QCOMPARE(listTree(reader.targetDir + QStringLiteral("往返")), expected);
     QCOMPARE(listAll(reader.targetDir + QStringLiteral("往返")).filter(QStringLiteral("empty")),
              QStringList()); // empty folders leave no trace
+
+    // One resource's bytes on their own, and a chosen few unpacked alone.
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        QBuffer bytes;
+        bytes.open(QIODevice::WriteOnly);
+        QVERIFY2(reader.readEntry(packer.themeFilePath, QLatin1Char('/') + it.key(), bytes), qPrintable(it.key()));
+        QCOMPARE(bytes.data(), it.value());
+    }
+    reader.targetDir = temp->filePath(QStringLiteral("chosen"));
+    QVERIFY2(reader.extractEntries({"/img/large.bin", "/空/文件"}), qPrintable(reader.errorString));
+    QCOMPARE(listTree(reader.targetDir + QStringLiteral("往返")),
+             (QMap<QString, QByteArray>{{"img/large.bin", expected.value("img/large.bin")}, {"空/文件", ""}}));
 }
 
 void TestThemeReader::reportsProgressAndCancels_data()
@@ -622,20 +660,8 @@ void TestThemeReader::writesNothingThroughWhatIsInTheWay()
     const QString target = work + QStringLiteral("/target");
     writeFile(work + QStringLiteral("/sentinel/keep.txt"), "precious");
     QDir().mkpath(target);
-    for (const QString &plant : planted) {
-        const QString spec = plant.mid(2);
-        const QString at = target + QLatin1Char('/') + spec.section(QRegularExpression("->|="), 0, 0);
-        QDir().mkpath(QFileInfo(at).absolutePath());
-        const QString to = spec.section(QStringLiteral("->"), 1);
-        switch (plant.at(0).toLatin1()) {
-        case 'd': QVERIFY(QDir().mkpath(at)); break;
-        case 'f': QVERIFY(writeFile(at, spec.section(QLatin1Char('='), 1).toUtf8())); break;
-        case 'l': QVERIFY(::symlink(to.toUtf8().constData(), QFile::encodeName(at).constData()) == 0); break;
-        case 'h': QVERIFY(::link(QFile::encodeName(QFileInfo(at).absolutePath() + QLatin1Char('/') + to).constData(),
-                                 QFile::encodeName(at).constData()) == 0); break;
-        case 'p': QVERIFY(::mkfifo(QFile::encodeName(at).constData(), 0600) == 0); break;
-        }
-    }
+    for (const QString &instruction : planted)
+        QVERIFY2(plant(QFile::encodeName(target), instruction.toUtf8()), qPrintable(instruction));
     const QString archivePath = work + QLatin1Char('/') + archiveName;
     writeFile(archivePath, archive);
 

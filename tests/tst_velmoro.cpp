@@ -1,39 +1,39 @@
 // The main window driven end to end through its real slots, with file
 // dialogs answered by script and message boxes answered as they open.
 
-#include "TestArchive.h"
-#include "WindowTestKit.h"
-#include "app/Velmoro.h"
+#include "GuiTestBase.h"
 #include "archive/ThemeReader.h"
 
 #include <QAction>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMetaMethod>
-#include <QPushButton>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 using namespace TestArchive;
 
-class TestVelmoro : public QObject
+class TestVelmoro : public GuiTestBase
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void buildsWindow();
     void buildsMenus();
+    void menuAddsBringTheirTabForward();
     void declaresCommandsInOrder();
     void showsHelpAndAbout();
     void changesWorkDir();
@@ -45,6 +45,8 @@ private slots:
     void removesSelectedFolderRows();
     void remembersDialogFolder();
     void doesNothingWithEmptyTables();
+    void refusesUnusablePackNames_data();
+    void refusesUnusablePackNames();
 
     void unpacksEndToEnd();
     void unpacksBesideArchivesWithoutWorkDir();
@@ -52,81 +54,22 @@ private slots:
     void listsReadableArchivesOnce();
     void removesSelectedArchiveRows();
 
+    void completionNamesDestination_data();
+    void completionNamesDestination();
+    void explainsFailures_data();
+    void explainsFailures();
+    void toolkitBoxOffersFolder();
+
+    void tabLeavesTables_data();
+    void tabLeavesTables();
+
     void firstRunUsesDefault();
     void keepsWorkDirAcrossRuns_data();
     void keepsWorkDirAcrossRuns();
     void leavesFieldEmptyForUnreadableSettings();
     void fallsBackWhenSettingsFolderCannotBeMade();
     void exitActionSavesSettings();
-
-private:
-    template <typename T> T *widget(const char *name)
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget %s", name);
-        return found;
-    }
-    void click(const char *button) { widget<QPushButton>(button)->click(); }
-    QString path(const QString &name) const { return temp->filePath(name); }
-    QString settingsFile() const
-    {
-        return path("data/Orvane/Velmoro/Settings/Settings.xml");
-    }
-    void newWindow();
-    void addFolders(const QStringList &names);
-    void addArchives(const QStringList &names);
-    void setWorkDir(const QString &dir) { widget<QLineEdit>("workDirEdit")->setText(dir); }
-    void selectRows(QTableWidget *table, const QList<int> &rows);
-
-    QScopedPointer<QTemporaryDir> temp;
-    QScopedPointer<Velmoro> window;
-    ScriptedDialogs dialogs;
 };
-
-void TestVelmoro::init()
-{
-    temp.reset(new QTemporaryDir);
-    QVERIFY(temp->isValid());
-    qputenv("XDG_DATA_HOME", path("data").toUtf8());
-    dialogs = ScriptedDialogs();
-    newWindow();
-}
-
-void TestVelmoro::cleanup()
-{
-    window.reset();
-}
-
-void TestVelmoro::newWindow()
-{
-    window.reset(new Velmoro);
-    window->setDialogSeam(&dialogs);
-}
-
-void TestVelmoro::addFolders(const QStringList &names)
-{
-    for (const QString &name : names) {
-        dialogs.folders.enqueue(path(name));
-        click("addThemeFolderButton");
-    }
-}
-
-void TestVelmoro::addArchives(const QStringList &names)
-{
-    QStringList files;
-    for (const QString &name : names)
-        files.append(path(name));
-    dialogs.fileLists.enqueue(files);
-    click("addThemeFileButton");
-}
-
-void TestVelmoro::selectRows(QTableWidget *table, const QList<int> &rows)
-{
-    table->clearSelection();
-    for (const int row : rows)
-        table->item(row, 0)->setSelected(true);
-}
 
 void TestVelmoro::buildsWindow()
 {
@@ -177,6 +120,10 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(folders->item(0, 1)->flags(), Qt::NoItemFlags);
     QCOMPARE(folders->item(0, 0)->text(), QStringLiteral("blue"));
     QCOMPARE(folders->item(0, 1)->text(), QDir::toNativeSeparators(path("blue")));
+    QCOMPARE(folders->item(0, 1)->toolTip(), QDir::toNativeSeparators(path("blue")));
+    QCOMPARE(folders->textElideMode(), Qt::ElideMiddle); // long paths keep their start and end
+    QCOMPARE(files->textElideMode(), Qt::ElideMiddle);
+    QVERIFY(!folders->wordWrap() && !files->wordWrap());
 }
 
 void TestVelmoro::buildsMenus()
@@ -212,6 +159,18 @@ void TestVelmoro::buildsMenus()
     QCOMPARE(dialogs.requests[1].caption, QStringLiteral("选择一个主题文件夹"));
 }
 
+void TestVelmoro::menuAddsBringTheirTabForward()
+{
+    auto *tabs = widget<QTabWidget>("tabWidget");
+    widget<QAction>("addThemeFolderAction")->trigger(); // cancelled, but the tab comes forward
+    QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("packTab"));
+    writeFile(path("demo.tsk"), demoArchive());
+    dialogs.fileLists.enqueue({path("demo.tsk")});
+    widget<QAction>("addThemeFileAction")->trigger();
+    QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("unpackTab"));
+    QCOMPARE(widget<QTableWidget>("themeFileTable")->rowCount(), 1);
+}
+
 void TestVelmoro::declaresCommandsInOrder()
 {
     const QMetaObject *meta = window->metaObject();
@@ -231,16 +190,17 @@ void TestVelmoro::declaresCommandsInOrder()
 
 void TestVelmoro::showsHelpAndAbout()
 {
-    MessageBoxAnswerer answerer;
     widget<QAction>("helpDocAction")->trigger();
     widget<QAction>("aboutAction")->trigger();
-    QCOMPARE(answerer.boxes.size(), 2);
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Information);
-    QCOMPARE(answerer.boxes[0].title, QStringLiteral("帮助文档"));
-    QCOMPARE(answerer.boxes[0].text, QStringLiteral("不好意思，帮助文档尚未完成！"));
-    QCOMPARE(answerer.boxes[1].title, QStringLiteral("关于"));
-    const QString about = answerer.boxes[1].text;
-    QVERIFY(about.startsWith(QLatin1String("<h2>Velmoro 1.0.0</h2><p>")));
+    QCOMPARE(dialogs.messages.size(), 2);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("帮助文档"));
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("不好意思，帮助文档尚未完成！"));
+    QCOMPARE(dialogs.messages[1].kind, WindowMessage::Kind::About);
+    QCOMPARE(dialogs.messages[1].title, QStringLiteral("关于"));
+    const QString about = dialogs.messages[1].text;
+    // The version the project is built as, not a copy of it.
+    QVERIFY(about.startsWith(QStringLiteral("<h2>Velmoro %1</h2><p>").arg(QStringLiteral(VELMORO_VERSION))));
     QVERIFY(about.contains(QStringLiteral(
         "<p>Velmoro 是一款可以让你方便地解压和打包Android版本天天动听主题(.tsk)文件的软件。该版本发布于2013年01月03日。<p>^_^欢迎联系: ")));
 }
@@ -270,12 +230,14 @@ void TestVelmoro::packsEndToEnd()
     auto *table = widget<QTableWidget>("themeFolderTable");
     table->item(0, 0)->setText(QStringLiteral("Summer"));
 
-    MessageBoxAnswerer answerer;
-    click("packThemeFolderButton");
-    QCOMPARE(answerer.boxes.size(), 1);
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Information);
-    QCOMPARE(answerer.boxes[0].title, QStringLiteral("打包主题"));
-    QCOMPARE(answerer.boxes[0].text, QStringLiteral("所有主题资源已打包到工作目录文件夹下了！"));
+    dialogs.actionAnswers.enqueue(true); // 打开文件夹
+    runAndWait("packThemeFolderButton");
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("打包主题"));
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("所有主题资源已打包到工作目录文件夹下了！"));
+    QCOMPARE(dialogs.messages[0].actionText, QStringLiteral("打开文件夹"));
+    QCOMPARE(dialogs.openedFolders, QStringList{path("out")});
 
     // The file is named after the row; the header after the folder.
     QCOMPARE(readFile(path("out/Summer.tsk")),
@@ -290,10 +252,9 @@ void TestVelmoro::packsBesideFoldersWithoutWorkDir()
     writeFile(path("two/red/b"), "b");
     setWorkDir(QString());
     addFolders({"one/blue", "two/red"});
-    MessageBoxAnswerer answerer;
-    click("packThemeFolderButton");
-    QCOMPARE(answerer.boxes.size(), 1);
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Information);
+    runAndWait("packThemeFolderButton");
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
     QCOMPARE(readFile(path("one/blue.tsk")), build("blue", {{"/a", "a"}}));
     QCOMPARE(readFile(path("two/red.tsk")), build("red", {{"/b", "b"}}));
 }
@@ -308,15 +269,19 @@ void TestVelmoro::reportsFailedPacks()
     addFolders({"themes/blue", "themes/gone", "themes/red"});
     QDir(path("themes/gone")).removeRecursively();
 
-    MessageBoxAnswerer answerer;
-    click("packThemeFolderButton");
-    QCOMPARE(answerer.boxes.size(), 1);
-    const auto &box = answerer.boxes[0];
-    QCOMPARE(box.icon, QMessageBox::Warning);
+    runAndWait("packThemeFolderButton");
+    QCOMPARE(dialogs.messages.size(), 1);
+    const WindowMessage &box = dialogs.messages[0];
+    QCOMPARE(box.kind, WindowMessage::Kind::Warning);
     QCOMPARE(box.title, QStringLiteral("打包主题"));
     const QString gone = QDir::toNativeSeparators(path("themes/gone"));
-    QCOMPARE(box.text, QStringLiteral("2 个主题已打包，1 个主题打包失败：\n") + gone);
-    QCOMPARE(box.details, gone + QStringLiteral(": The dir path is NOT validate."));
+    // The failed folder with its reason (explainsFailures checks the words).
+    QVERIFY2(box.text.startsWith(QStringLiteral("2 个主题已打包，1 个主题打包失败：\n") + gone
+                                 + QStringLiteral("：")),
+             qPrintable(box.text));
+    QVERIFY2(box.details.startsWith(gone + QLatin1Char('\n')), qPrintable(box.details));
+    QVERIFY(box.details.contains(QStringLiteral("\nThe dir path is NOT validate.")));
+    QCOMPARE(box.actionText, QStringLiteral("打开文件夹")); // the two packed ones went to one folder
     QVERIFY(QFileInfo::exists(path("out/blue.tsk")) && QFileInfo::exists(path("out/red.tsk")));
 }
 
@@ -379,11 +344,54 @@ void TestVelmoro::remembersDialogFolder()
 
 void TestVelmoro::doesNothingWithEmptyTables()
 {
-    MessageBoxAnswerer answerer;
     click("packThemeFolderButton");
     click("unpackThemeFileButton");
-    QTest::qWait(20);
-    QCOMPARE(answerer.boxes.size(), 0);
+    QVERIFY(!window->isRunning());
+    QCOMPARE(dialogs.messages.size(), 0);
+}
+
+void TestVelmoro::refusesUnusablePackNames_data()
+{
+    QTest::addColumn<QStringList>("names"); // the name cells of three rows
+    QTest::addColumn<QString>("problems");  // the box's lines after its first
+    QTest::newRow("two rows, one archive")
+        << QStringList{"same", "other", "same"}
+        << "第 1 行“same”：与第 3 行打包成同一个主题文件\n第 3 行“same”：与第 1 行打包成同一个主题文件";
+    QTest::newRow("empty name") << QStringList{"a", "", "b"} << "第 2 行“”：名称为空";
+    QTest::newRow("dot names") << QStringList{".", "..", "b"}
+                               << "第 1 行“.”：名称不能是“.”或“..”\n第 2 行“..”：名称不能是“.”或“..”";
+    QTest::newRow("separators") << QStringList{"../x", "a", "b\\c"}
+                                << "第 1 行“../x”：名称不能含有“/”或“\\”\n第 3 行“b\\c”：名称不能含有“/”或“\\”";
+}
+
+void TestVelmoro::refusesUnusablePackNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, problems);
+    for (const char *folder : {"themes/f0/a", "themes/f1/b", "themes/f2/c"})
+        writeFile(path(QLatin1String(folder)), "x");
+    QDir().mkpath(path("out/work"));
+    setWorkDir(path("out/work"));
+    addFolders({"themes/f0", "themes/f1", "themes/f2"});
+    auto *table = widget<QTableWidget>("themeFolderTable");
+    for (int row = 0; row < names.size(); ++row)
+        table->item(row, 0)->setText(names[row]);
+
+    click("packThemeFolderButton");
+    QVERIFY(!window->isRunning()); // refused before anything starts
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Warning);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("打包主题"));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("下列主题名称不能用作主题文件名，没有打包任何主题。请修改后再打包：\n") + problems);
+    QCOMPARE(listAll(path("out")), QStringList{"work"}); // nothing written, not even next to it
+    QCOMPARE(listAll(path("themes")).size(), 6);
+
+    // Once the names are fixed, the same rows pack.
+    for (int row = 0; row < names.size(); ++row)
+        table->item(row, 0)->setText(QStringLiteral("theme%1").arg(row));
+    runAndWait("packThemeFolderButton");
+    QCOMPARE(listAll(path("out/work")), (QStringList{"theme0.tsk", "theme1.tsk", "theme2.tsk"}));
 }
 
 void TestVelmoro::unpacksEndToEnd()
@@ -399,12 +407,11 @@ void TestVelmoro::unpacksEndToEnd()
     QCOMPARE(table->item(0, 0)->data(Qt::UserRole).toMap(),
              (QVariantMap{{"a.png", 10}, {"img/bg.jpg", 3}}));
 
-    MessageBoxAnswerer answerer;
-    click("unpackThemeFileButton");
-    QCOMPARE(answerer.boxes.size(), 1);
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Information);
-    QCOMPARE(answerer.boxes[0].title, QStringLiteral("解压主题"));
-    QCOMPARE(answerer.boxes[0].text, QStringLiteral("所有主题已解压到工作目录文件夹下！"));
+    runAndWait("unpackThemeFileButton");
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("解压主题"));
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("所有主题已解压到工作目录文件夹下！"));
     QCOMPARE(listTree(path("out")), (QMap<QString, QByteArray>{
                                         {"demo/a.png", "0123456789"}, {"demo/img/bg.jpg", "abc"}, {"other/o", "o"}}));
 }
@@ -415,9 +422,8 @@ void TestVelmoro::unpacksBesideArchivesWithoutWorkDir()
     writeFile(path("two/second.tsk"), build("second", {{"/2", "2"}}));
     setWorkDir(QString());
     addArchives({"one/first.tsk", "two/second.tsk"});
-    MessageBoxAnswerer answerer;
-    click("unpackThemeFileButton");
-    QCOMPARE(answerer.boxes.size(), 1);
+    runAndWait("unpackThemeFileButton");
+    QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(readFile(path("one/first/1")), QByteArray("1"));
     QCOMPARE(readFile(path("two/second/2")), QByteArray("2"));
 }
@@ -430,15 +436,16 @@ void TestVelmoro::reportsFailedUnpacks()
     addArchives({"in/gone.tsk", "in/demo.tsk"});
     QFile::remove(path("in/gone.tsk"));
 
-    MessageBoxAnswerer answerer;
-    click("unpackThemeFileButton");
-    QCOMPARE(answerer.boxes.size(), 1);
-    const auto &box = answerer.boxes[0];
-    QCOMPARE(box.icon, QMessageBox::Warning);
+    runAndWait("unpackThemeFileButton");
+    QCOMPARE(dialogs.messages.size(), 1);
+    const WindowMessage &box = dialogs.messages[0];
+    QCOMPARE(box.kind, WindowMessage::Kind::Warning);
     QCOMPARE(box.title, QStringLiteral("解压主题"));
     const QString gone = QDir::toNativeSeparators(path("in/gone.tsk"));
-    QCOMPARE(box.text, QStringLiteral("1 个主题已解压，1 个主题解压失败：\n") + gone);
-    QCOMPARE(box.details, gone + QStringLiteral(": The specified theme file is NOT exists."));
+    const QString reason = QStringLiteral("找不到这个主题文件，它可能已被移动、改名或删除。请把它重新加入列表。");
+    QCOMPARE(box.text, QStringLiteral("1 个主题已解压，1 个主题解压失败：\n") + gone + QStringLiteral("：") + reason);
+    QCOMPARE(box.details, gone + QLatin1Char('\n') + reason
+                              + QStringLiteral("\nThe specified theme file is NOT exists."));
     QCOMPARE(readFile(path("out/demo/a.png")), QByteArray("0123456789"));
 }
 
@@ -447,11 +454,15 @@ void TestVelmoro::listsReadableArchivesOnce()
     writeFile(path("in/demo.tsk"), demoArchive());
     writeFile(path("in/fake.tsk"), "not a theme archive");
     writeFile(path("in/cut.tsk"), demoArchive().left(90));
-    MessageBoxAnswerer answerer;
     addArchives({"in/demo.tsk", "in/fake.tsk", "in/demo.tsk", "in/cut.tsk", "in/missing.tsk"});
     addArchives({"in/demo.tsk"});
     QCOMPARE(widget<QTableWidget>("themeFileTable")->rowCount(), 1);
-    QCOMPARE(answerer.boxes.size(), 0); // unreadable archives are left out quietly
+    // Files that are no theme archive, or missing, are left out quietly; a
+    // damaged archive is named.
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("下列主题文件没有加入列表：\n")
+                                           + QDir::toNativeSeparators(path("in/cut.tsk"))
+                                           + QStringLiteral("：损坏"));
 }
 
 void TestVelmoro::removesSelectedArchiveRows()
@@ -467,6 +478,230 @@ void TestVelmoro::removesSelectedArchiveRows()
     QCOMPARE(table->item(1, 1)->text(), QDir::toNativeSeparators(path("a3.tsk")));
     addArchives({"a0.tsk", "a1.tsk"});
     QCOMPARE(table->rowCount(), 3);
+}
+
+void TestVelmoro::completionNamesDestination_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("workDir"); // "" for none
+    QTest::addColumn<QStringList>("sources");
+    QTest::addColumn<QString>("text");    // %1: the one destination folder
+    QTest::addColumn<QString>("opens");   // what 打开文件夹 opens; "" when not offered
+
+    const QStringList twoFolders{"one/blue", "two/red"};
+    const QStringList sameParent{"one/blue", "one/red"};
+    const QStringList twoPlaces{"one/blue.tsk", "two/red.tsk"};
+    const QStringList samePlace{"one/blue.tsk", "one/red.tsk"};
+    QTest::newRow("pack into the work directory")
+        << "packThemeFolderButton" << "out" << twoFolders << "所有主题资源已打包到工作目录文件夹下了！" << "out";
+    QTest::newRow("pack beside folders of one parent")
+        << "packThemeFolderButton" << "" << sameParent << "所有主题资源已打包到文件夹 %1 下了！" << "one";
+    QTest::newRow("pack beside folders in two places")
+        << "packThemeFolderButton" << "" << twoFolders
+        << "所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。" << "";
+    QTest::newRow("unpack into the work directory")
+        << "unpackThemeFileButton" << "out" << twoPlaces << "所有主题已解压到工作目录文件夹下！" << "out";
+    QTest::newRow("unpack beside archives of one folder")
+        << "unpackThemeFileButton" << "" << samePlace << "所有主题已解压到文件夹 %1 下！" << "one";
+    QTest::newRow("unpack beside archives in two places")
+        << "unpackThemeFileButton" << "" << twoPlaces << "所有主题已解压，每个主题都在它的主题文件旁边。" << "";
+}
+
+void TestVelmoro::completionNamesDestination()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, workDir);
+    QFETCH(QStringList, sources);
+    QFETCH(QString, text);
+    QFETCH(QString, opens);
+    QDir().mkpath(path("out"));
+    setWorkDir(workDir.isEmpty() ? QString() : path(workDir));
+    if (button == QLatin1String("packThemeFolderButton")) {
+        for (const QString &folder : sources)
+            writeFile(path(folder + "/r.png"), "r");
+        addFolders(sources);
+    } else {
+        for (const QString &archive : sources)
+            writeFile(path(archive), build(QFileInfo(archive).baseName().toUtf8(), {{"/r.png", "r"}}));
+        addArchives(sources);
+    }
+    dialogs.actionAnswers.enqueue(true);
+    runAndWait(button.toLatin1());
+
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
+    const QString destination = opens.isEmpty() ? QString() : path(opens);
+    QCOMPARE(dialogs.messages[0].text, text.contains("%1") ? text.arg(QDir::toNativeSeparators(destination)) : text);
+    QCOMPARE(dialogs.messages[0].actionText, opens.isEmpty() ? QString() : QStringLiteral("打开文件夹"));
+    QCOMPARE(dialogs.openedFolders, opens.isEmpty() ? QStringList() : QStringList{destination});
+}
+
+void TestVelmoro::explainsFailures_data()
+{
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<QString>("reason");       // the sentence after the item in the box
+    QTest::addColumn<bool>("systemReason");    // whether the system's reason is in the details
+
+    QTest::newRow("locked sub-folder")
+        << "lockedSubFolder" << "这个文件夹（或其中的文件、子文件夹）无法读取。请检查它们的读取权限后重试。" << true;
+    QTest::newRow("locked work directory")
+        << "lockedWorkDir" << "系统不允许在目标文件夹中写入。请换一个工作目录，或修改该文件夹的权限。" << true;
+    QTest::newRow("missing folder")
+        << "missingFolder" << "找不到这个主题资源文件夹，它可能已被移动、改名或删除。请把它重新加入列表。" << false;
+    QTest::newRow("disk full while unpacking")
+        << "diskFull" << "磁盘空间已满，主题没能全部解压。请腾出空间后重试。" << true;
+    QTest::newRow("archive damaged after it was listed")
+        << "damagedArchive" << "主题文件已损坏，没有解压。请重新获取这个主题文件。" << false;
+    QTest::newRow("archive unsafe after it was listed")
+        << "unsafeArchive"
+        << "主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。" << false;
+    QTest::newRow("theme name already used in this run")
+        << "sameThemeName" << QString("本次解压中已有另一个同名主题解压到 %1，为免覆盖它的文件，这个主题没有解压。"
+                                      "请换一个工作目录再解压它。") << false;
+}
+
+// The failing item of each case is the last row; the box names it with a
+// reason in Chinese, and its details add the library's English message and,
+// where there is one, the system's reason.
+void TestVelmoro::explainsFailures()
+{
+    QFETCH(QString, setUp);
+    QFETCH(QString, reason);
+    QFETCH(bool, systemReason);
+    QDir().mkpath(path("out"));
+    setWorkDir(path("out"));
+    QString failing;
+    const char *button = "packThemeFolderButton";
+    if (setUp == QLatin1String("lockedSubFolder") || setUp == QLatin1String("lockedWorkDir")
+        || setUp == QLatin1String("missingFolder")) {
+        writeFile(path("themes/blue/a.png"), "a");
+        writeFile(path("themes/blue/locked/b.png"), "b");
+        addFolders({"themes/blue"});
+        failing = path("themes/blue");
+        if (setUp == QLatin1String("lockedSubFolder"))
+            QFile::setPermissions(path("themes/blue/locked"), QFileDevice::Permissions());
+        else if (setUp == QLatin1String("lockedWorkDir"))
+            QFile::setPermissions(path("out"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        else
+            QDir(failing).removeRecursively();
+    } else {
+        button = "unpackThemeFileButton";
+        writeFile(path("in/first.tsk"), build("first", {{"/1", "1"}}));
+        writeFile(path("in/second.tsk"), build("second", {{"/big", QByteArray(256 * 1024, 'b')}}));
+        addArchives({"in/first.tsk", "in/second.tsk"});
+        failing = path("in/second.tsk");
+        if (setUp == QLatin1String("damagedArchive"))
+            writeFile(failing, build("second", {{"/big", "b"}}).left(60));
+        else if (setUp == QLatin1String("unsafeArchive"))
+            writeFile(failing, build("second", {{"/../escaped", "e"}}));
+        else if (setUp == QLatin1String("sameThemeName"))
+            writeFile(failing, build("first", {{"/2", "2"}}));
+        if (setUp == QLatin1String("sameThemeName"))
+            reason = reason.arg(QDir::toNativeSeparators(path("out/first")));
+    }
+
+    {
+        const FilePermissionsEnforced asUser;
+#ifdef Q_OS_LINUX
+        // Writes beyond 64 KiB fail as on a full disk (with "File too large").
+        rlimit previousLimit{};
+        getrlimit(RLIMIT_FSIZE, &previousLimit);
+        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        if (setUp == QLatin1String("diskFull")) {
+            rlimit small = previousLimit;
+            small.rlim_cur = 64 * 1024;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        runAndWait(button);
+        setrlimit(RLIMIT_FSIZE, &previousLimit);
+        std::signal(SIGXFSZ, previousSignal);
+#else
+        if (setUp == QLatin1String("diskFull"))
+            QSKIP("a full disk is imitated with a file size limit, on Linux");
+        runAndWait(button);
+#endif
+    }
+    QFile::setPermissions(path("out"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path("themes/blue/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QCOMPARE(dialogs.messages.size(), 1);
+    const WindowMessage &box = dialogs.messages[0];
+    QVERIFY2(box.text.endsWith(QLatin1Char('\n') + QDir::toNativeSeparators(failing) + QStringLiteral("：") + reason),
+             qPrintable(box.text));
+    QVERIFY2(box.details.startsWith(QDir::toNativeSeparators(failing) + QLatin1Char('\n') + reason + QLatin1Char('\n')),
+             qPrintable(box.details));
+    QCOMPARE(box.details.contains(QStringLiteral("系统给出的原因：")), systemReason);
+}
+
+// The toolkit's box behind the seam: pressing its extra button is what the
+// window hears, and OK is not.
+void TestVelmoro::toolkitBoxOffersFolder()
+{
+    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "text", "details", "打开文件夹"};
+    QString press = "actionButton";
+    QString shownText;
+    ShownWindows answerer([&](QWidget *shown) {
+        auto *box = qobject_cast<QMessageBox *>(shown);
+        if (!box)
+            return;
+        shownText = box->text() + '|' + box->detailedText();
+        QAbstractButton *button = press.isEmpty() ? box->button(QMessageBox::Ok)
+                                                  : box->findChild<QAbstractButton *>(press);
+        QTimer::singleShot(0, button, &QAbstractButton::click);
+    });
+    DialogSeam toolkit;
+    QVERIFY(toolkit.showMessage(nullptr, message));
+    QCOMPARE(shownText, QStringLiteral("text|details"));
+    press.clear();
+    QVERIFY(!toolkit.showMessage(nullptr, message));
+}
+
+void TestVelmoro::tabLeavesTables_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("chain"); // focus after each Tab from the work-directory field
+    QTest::newRow("unpack tab")
+        << "unpackTab"
+        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFileTable", "resourceTree",
+                       "addThemeFileButton", "removeThemeFileButton", "unpackThemeFileButton", "workDirEdit"};
+    QTest::newRow("pack tab")
+        << "packTab"
+        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFolderTable",
+                       "addThemeFolderButton", "removeThemeFolderButton", "packThemeFolderButton", "workDirEdit"};
+}
+
+void TestVelmoro::tabLeavesTables()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, chain);
+    for (const char *name : {"f0", "f1"})
+        QDir().mkpath(path(QLatin1String(name)));
+    writeFile(path("a.tsk"), demoArchive());
+    writeFile(path("b.tsk"), build("b", {{"/b", "b"}}));
+    window->openPaths({path("f0"), path("f1"), path("a.tsk"), path("b.tsk")});
+    auto *tabs = widget<QTabWidget>("tabWidget");
+    tabs->setCurrentWidget(tabs->findChild<QWidget *>(page));
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+
+    auto *table = widget<QTableWidget>(page == QLatin1String("unpackTab") ? "themeFileTable" : "themeFolderTable");
+    QVERIFY(!table->tabKeyNavigation());
+    widget<QLineEdit>("workDirEdit")->setFocus();
+    QStringList reached;
+    for (int i = 0; i < chain.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(reached, chain);
+
+    // Shift+Tab walks back out of the table; the arrows move between its cells.
+    table->setFocus();
+    table->setCurrentCell(0, 0);
+    QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(table->currentRow(), 1);
+    QTest::keyClick(table, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("qt_tabwidget_tabbar"));
 }
 
 void TestVelmoro::firstRunUsesDefault()

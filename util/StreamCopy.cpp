@@ -55,8 +55,9 @@ enum class KernelCopy { Done, SourceEnded, Cancelled, Rest, PositionLost };
 KernelCopy copyInKernel(QFileDevice &from, QFileDevice &to, qint64 &count,
                         const ChunkCallback &chunkCopied)
 {
-    if (from.handle() < 0 || to.handle() < 0 || !to.flush())
-        return KernelCopy::Rest;
+    if (from.handle() < 0 || to.handle() < 0 || from.isSequential() || to.isSequential()
+        || !to.flush())
+        return KernelCopy::Rest; // a pipe or terminal keeps no position to copy at
     loff_t in = from.pos();
     loff_t out = to.pos();
     KernelCopy outcome = KernelCopy::Done;

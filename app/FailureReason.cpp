@@ -1,0 +1,92 @@
+#include "FailureReason.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Velmoro", text);
+}
+
+QString packReason(ThemeFailure failure)
+{
+    switch (failure) {
+    case ThemeFailure::Missing:
+        return tr("找不到这个主题资源文件夹，它可能已被移动、改名或删除。请把它重新加入列表。");
+    case ThemeFailure::Unreadable:
+        return tr("这个文件夹（或其中的文件、子文件夹）无法读取。请检查它们的读取权限后重试。");
+    case ThemeFailure::BadName:
+        return tr("有文件名无法存入主题文件（不是有效的 UTF-8 文字）。请给这些文件改名后重试。");
+    case ThemeFailure::TooLarge:
+        return tr("主题太大：一个主题文件最多容纳 2 GB 内容、1,000,000 个文件和 100,000 个文件夹"
+                  "（经由链接多次到达的文件夹每次都算）。请把主题拆小，或去掉重复的链接。");
+    case ThemeFailure::Conflict:
+        return tr("主题文件会覆盖正在打包的资源。请换一个主题名称或工作目录。");
+    case ThemeFailure::Unwritable:
+        return tr("无法写入主题文件。请确认工作目录存在并且可以写入。");
+    case ThemeFailure::DiskFull:
+        return tr("磁盘空间已满，主题文件没能写完（原有的同名主题文件保持不变）。请腾出空间后重试。");
+    default:
+        return tr("主题没有打包成功，原因见详细信息。");
+    }
+}
+
+QString unpackReason(ThemeFailure failure)
+{
+    switch (failure) {
+    case ThemeFailure::Missing:
+        return tr("找不到这个主题文件，它可能已被移动、改名或删除。请把它重新加入列表。");
+    case ThemeFailure::Unreadable:
+        return tr("这个主题文件无法读取。请检查它的读取权限后重试。");
+    case ThemeFailure::NotArchive:
+        return tr("这个文件不是主题文件。");
+    case ThemeFailure::Damaged:
+        return tr("主题文件已损坏，没有解压。请重新获取这个主题文件。");
+    case ThemeFailure::Unsafe:
+        return tr("主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。");
+    case ThemeFailure::BadName:
+        return tr("主题文件里有无法用作文件名的名称，没有解压。");
+    case ThemeFailure::TooLarge:
+        return tr("主题文件太大，无法解压。");
+    case ThemeFailure::Conflict:
+        return tr("解压会覆盖正在读取的主题文件。请换一个工作目录。");
+    case ThemeFailure::Unwritable:
+        return tr("无法写入解压出的文件。请确认工作目录存在并且可以写入。");
+    case ThemeFailure::DiskFull:
+        return tr("磁盘空间已满，主题没能全部解压。请腾出空间后重试。");
+    default:
+        return tr("主题没有解压成功，原因见详细信息。");
+    }
+}
+
+} // namespace
+
+QString failureReason(RunKind kind, ThemeFailure failure)
+{
+    if (failure == ThemeFailure::PermissionDenied)
+        return tr("系统不允许在目标文件夹中写入。请换一个工作目录，或修改该文件夹的权限。");
+    return kind == RunKind::Pack ? packReason(failure) : unpackReason(failure);
+}
+
+QString nameTakenReason(const QString &themeFolder)
+{
+    return tr("本次解压中已有另一个同名主题解压到 %1，为免覆盖它的文件，这个主题没有解压。"
+              "请换一个工作目录再解压它。")
+        .arg(QDir::toNativeSeparators(themeFolder));
+}
+
+QString refusalReason(ThemeFailure failure)
+{
+    switch (failure) {
+    case ThemeFailure::Damaged:
+        return tr("损坏");
+    case ThemeFailure::Unsafe:
+        return tr("含有指向目标文件夹之外的路径");
+    case ThemeFailure::TooLarge:
+        return tr("条目过多或名称过长");
+    default:
+        return QString();
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "archive/ThemeFailure.h"
+
+#include <QString>
+
+enum class RunKind { Pack, Unpack };
+
+// What went wrong with one theme of a run and what the theme author can do
+// about it, in the window's language; the library's English message and the
+// system's reason are shown beside it for support.
+QString failureReason(RunKind kind, ThemeFailure failure);
+
+// The window's own refusal: an earlier archive of the same unpack run
+// already went into `themeFolder`.
+QString nameTakenReason(const QString &themeFolder);
+
+// Why an archive was not listed when it was added; empty for archives that
+// are left out quietly (not a theme archive, missing).
+QString refusalReason(ThemeFailure failure);

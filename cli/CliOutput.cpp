@@ -1,0 +1,57 @@
+#include "CliOutput.h"
+
+#include "TerminalText.h"
+
+#include <QDir>
+#include <QIODevice>
+
+#include <cerrno>
+
+namespace {
+// Large enough that a long listing costs few writes.
+constexpr qsizetype blockSize = 64 * 1024;
+} // namespace
+
+CliOutput::CliOutput(QIODevice &out, QIODevice &err, bool verbose)
+    : out(out), err(err), verbose(verbose)
+{
+    pending.reserve(blockSize * 2);
+}
+
+void CliOutput::wrote()
+{
+    if (pending.size() >= blockSize)
+        flush();
+}
+
+bool CliOutput::flush()
+{
+    if (!pending.isEmpty() && !outputFailed()) {
+        errno = 0;
+        if (out.write(pending) != pending.size())
+            failedError = errno ? errno : EIO;
+    }
+    pending.clear();
+    return !outputFailed();
+}
+
+void CliOutput::note(const QByteArray &line)
+{
+    flush();
+    err.write(line);
+}
+
+void CliOutput::failure(const QString &item, const QString &message, const QString &reason)
+{
+    QByteArray line("velmoro-cli: ");
+    appendForTerminal(line, QDir::toNativeSeparators(item), Backslashes::Kept);
+    line += ": ";
+    appendForTerminal(line, message, Backslashes::Kept);
+    if (!reason.isEmpty()) {
+        line += " (";
+        appendForTerminal(line, reason, Backslashes::Kept);
+        line += ')';
+    }
+    line += '\n';
+    note(line);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// Where a command's results and failures go. Results are gathered and
+// written to standard output in large blocks; a write that fails (a full
+// disk, a closed pipe) is remembered, so the tool can say so and fail
+// instead of reporting success for output nobody got.
+class CliOutput
+{
+public:
+    CliOutput(QIODevice &out, QIODevice &err, bool verbose = false);
+
+    QIODevice &out;
+    QIODevice &err;
+    bool verbose = false;
+    bool errIsTerminal = false; // long jobs then show their progress there
+
+    // Text for standard output: append to it, then call wrote().
+    QByteArray &text() { return pending; }
+    void wrote();
+    // Writes out what is gathered; false once any write to standard output failed.
+    bool flush();
+    bool outputFailed() const { return failedError != 0; }
+    int outputError() const { return failedError; }
+
+    // One line on standard error: "velmoro-cli: ITEM: MESSAGE (REASON)", with
+    // anything that came from an archive or a folder escaped for the terminal.
+    void failure(const QString &item, const QString &message, const QString &reason = QString());
+    // Writes standard output first, so lines keep their order on a terminal.
+    void note(const QByteArray &line);
+
+private:
+    QByteArray pending;
+    int failedError = 0;
+};

@@ -1,0 +1,87 @@
+#include "TerminalText.h"
+
+#include "archive/ThemeNames.h"
+
+namespace {
+
+void appendOctal(QByteArray &out, uchar byte)
+{
+    const char escape[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                           char('0' + (byte & 7))};
+    out.append(escape, 4);
+}
+
+// Characters that print nothing but change how the rest is shown.
+bool isInvisibleControl(char32_t c)
+{
+    return (c >= 0x80 && c <= 0x9F)        // C1 controls, CSI among them
+           || c == 0x061C || c == 0x200E || c == 0x200F // direction marks
+           || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)
+           || c == 0xFEFF;
+}
+
+} // namespace
+
+void appendForTerminal(QByteArray &out, QStringView text, Backslashes backslashes)
+{
+    // Characters shown as they are go out in runs, converted once per run.
+    qsizetype runStart = 0;
+    bool runIsAscii = true;
+    const auto endRun = [&](qsizetype end) {
+        if (end <= runStart)
+            return;
+        const QStringView run = text.mid(runStart, end - runStart);
+        if (runIsAscii) {
+            const qsizetype start = out.size();
+            out.resize(start + run.size());
+            char *to = out.data() + start;
+            for (const QChar c : run)
+                *to++ = char(c.unicode());
+        } else {
+            out.append(run.toUtf8());
+        }
+    };
+    const auto escape = [&](qsizetype at, qsizetype length, auto &&write) {
+        endRun(at);
+        write();
+        runStart = at + length;
+        runIsAscii = true;
+    };
+
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit >= 0x20 && unit < 0x7F) { // printable ASCII: most names are nothing else
+            if (unit == '\\' && backslashes == Backslashes::Doubled)
+                escape(i, 1, [&] { out.append("\\\\", 2); });
+            continue;
+        }
+        if (unit < 0x20 || unit == 0x7F) {
+            static const char letters[] = "abtnvfr"; // \a (7) to \r (13)
+            escape(i, 1, [&] {
+                if (unit >= 7 && unit <= 13)
+                    out.append('\\').append(letters[unit - 7]);
+                else
+                    appendOctal(out, uchar(unit));
+            });
+            continue;
+        }
+        const int invalid = ThemeNames::invalidByteAt(text, i);
+        if (invalid >= 0) {
+            escape(i, 1, [&] { appendOctal(out, uchar(invalid)); });
+            continue;
+        }
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : unit;
+        if (isInvisibleControl(c)) {
+            escape(i, pair ? 2 : 1, [&] {
+                for (const char byte : text.mid(i, pair ? 2 : 1).toUtf8())
+                    appendOctal(out, uchar(byte));
+            });
+        } else {
+            runIsAscii = false;
+        }
+        if (pair)
+            ++i;
+    }
+    endRun(text.size());
+}
