@@ -63,8 +63,15 @@ std::string bytes(const char *text, size_t size)
 const std::vector<std::string> &shortComponents()
 {
     static const std::vector<std::string> components = {
-        ".", ".", "..", "", "x", "escaped.txt",
-        PlantedNames::folderLink, PlantedNames::danglingLink, PlantedNames::fileLink,
+        ".",
+        ".",
+        "..",
+        "",
+        "x",
+        "escaped.txt",
+        PlantedNames::folderLink,
+        PlantedNames::danglingLink,
+        PlantedNames::fileLink,
         PlantedNames::fifo,
     };
     return components;
@@ -77,12 +84,32 @@ const std::vector<std::string> &shortComponents()
 const std::vector<std::string> &oddComponents()
 {
     static const std::vector<std::string> components = {
-        "...", ". ", " ", "a", "img", "bg.png",
-        std::string(255, 'a'), std::string(256, 'b'), std::string(300, 'c'),
-        "\xff", "\x80", "\xc0\xae", "\xc0\xae\xc0\xae", "\xc0\xaf", "\xed\xa0\x80", "\xe0\x80\xae",
-        bytes("\0", 1), bytes("a\0b", 3), bytes("..\0", 3),
-        "\xef\xbc\x8f", "\xe2\x88\x95", "\xe2\x80\xa4", "\xe2\x80\xa4\xe2\x80\xa4", "\xc3\xa9",
-        std::string(PlantedNames::temporaryPrefix) + "x", PlantedNames::temporaryPrefix,
+        "...",
+        ". ",
+        " ",
+        "a",
+        "img",
+        "bg.png",
+        std::string(255, 'a'),
+        std::string(256, 'b'),
+        std::string(300, 'c'),
+        "\xff",
+        "\x80",
+        "\xc0\xae",
+        "\xc0\xae\xc0\xae",
+        "\xc0\xaf",
+        "\xed\xa0\x80",
+        "\xe0\x80\xae",
+        bytes("\0", 1),
+        bytes("a\0b", 3),
+        bytes("..\0", 3),
+        "\xef\xbc\x8f",
+        "\xe2\x88\x95",
+        "\xe2\x80\xa4",
+        "\xe2\x80\xa4\xe2\x80\xa4",
+        "\xc3\xa9",
+        std::string(PlantedNames::temporaryPrefix) + "x",
+        PlantedNames::temporaryPrefix,
     };
     return components;
 }
@@ -125,7 +152,9 @@ std::string plantedPath(Random &random)
     name += pick(random, std::vector<std::string>(std::begin(PlantedNames::all),
                                                   std::end(PlantedNames::all)));
     if (chance(random, 40))
-        name += chance(random, 70) ? "/x" : pick(random, std::vector<std::string>{"/", "/.", "/../x", "/y/z"});
+        name += chance(random, 70)
+                    ? "/x"
+                    : pick(random, std::vector<std::string>{"/", "/.", "/../x", "/y/z"});
     return name;
 }
 
@@ -182,12 +211,8 @@ void mutateName(std::string &name, Random &random, const Archive &archive)
     std::vector<std::string> all = tokens(name);
     const size_t at = below(random, all.size() + 1);
     switch (below(random, 15)) {
-    case 0:
-        name = freshName(random);
-        return;
-    case 1:
-        name = plantedPath(random);
-        return;
+    case 0: name = freshName(random); return;
+    case 1: name = plantedPath(random); return;
     case 2: // a component more, anywhere
         all.insert(all.begin() + at, {separator(random), component(random)});
         break;
@@ -221,12 +246,14 @@ void mutateName(std::string &name, Random &random, const Archive &archive)
         }
         return;
     case 8: {
-        static const std::vector<std::string> fronts = {"./", ".", "/", "\\", "/.", "..", "../", ".\\", "//"};
+        static const std::vector<std::string> fronts = {"./", ".",   "/",   "\\", "/.",
+                                                        "..", "../", ".\\", "//"};
         name.insert(0, pick(random, fronts));
         return;
     }
     case 9: {
-        static const std::vector<std::string> backs = {"/", "/.", ".", "/x", "\\", "/..", "/./x", "\\x"};
+        static const std::vector<std::string> backs = {"/",  "/.",  ".",    "/x",
+                                                       "\\", "/..", "/./x", "\\x"};
         name += pick(random, backs);
         return;
     }
@@ -245,9 +272,7 @@ void mutateName(std::string &name, Random &random, const Archive &archive)
     case 12: // "./" and "." tricks at the front, repeated
         name.insert(0, std::string(1 + below(random, 3), '.') + (chance(random, 50) ? "/" : ""));
         return;
-    default:
-        mutateBytes(name, 16);
-        return;
+    default: mutateBytes(name, 16); return;
     }
     name = joined(all);
 }
@@ -255,8 +280,18 @@ void mutateName(std::string &name, Random &random, const Archive &archive)
 void mutateTheme(std::string &theme, Random &random, const Archive &archive)
 {
     static const std::vector<std::string> themes = {
-        "", ".", "..", "./", "/", "\\", ".\\", "x/.", "theme",
-        PlantedNames::folderLink, PlantedNames::danglingLink, PlantedNames::fileLink,
+        "",
+        ".",
+        "..",
+        "./",
+        "/",
+        "\\",
+        ".\\",
+        "x/.",
+        "theme",
+        PlantedNames::folderLink,
+        PlantedNames::danglingLink,
+        PlantedNames::fileLink,
         PlantedNames::fifo,
     };
     if (chance(random, 40))
@@ -275,7 +310,8 @@ std::string freshContents(Random &random)
 
 Entry freshEntry(Random &random)
 {
-    return Entry{chance(random, 30) ? plantedPath(random) : freshName(random), freshContents(random)};
+    return Entry{chance(random, 30) ? plantedPath(random) : freshName(random),
+                 freshContents(random)};
 }
 
 Archive freshArchive(Random &random)
@@ -300,9 +336,7 @@ void mutateArchive(Archive &archive, Random &random)
     const size_t which = below(random, entries.size());
     switch (below(random, 10)) {
     case 0:
-    case 1:
-        mutateTheme(archive.theme, random, archive);
-        return;
+    case 1: mutateTheme(archive.theme, random, archive); return;
     case 2:
         if (entries.size() < ArchiveCodec::maxEntries)
             entries.insert(entries.begin() + below(random, entries.size() + 1), freshEntry(random));
@@ -389,7 +423,8 @@ size_t store(Archive &archive, uint8_t *out, size_t room, Random &random)
 
 } // namespace
 
-extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t maxSize, unsigned int seed)
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t maxSize,
+                                          unsigned int seed)
 {
     Random random(seed);
     if (bytesOnly() || chance(random, byteMutationShare))
@@ -407,9 +442,9 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t max
 
 // Two parents give one child: its theme name from either, and entries from
 // both, in their order. Inputs that are not archives are spliced as bytes.
-extern "C" size_t LLVMFuzzerCustomCrossOver(const uint8_t *data1, size_t size1, const uint8_t *data2,
-                                            size_t size2, uint8_t *out, size_t maxOutSize,
-                                            unsigned int seed)
+extern "C" size_t LLVMFuzzerCustomCrossOver(const uint8_t *data1, size_t size1,
+                                            const uint8_t *data2, size_t size2, uint8_t *out,
+                                            size_t maxOutSize, unsigned int seed)
 {
     Random random(seed);
     Archive first, second;
@@ -420,7 +455,8 @@ extern "C" size_t LLVMFuzzerCustomCrossOver(const uint8_t *data1, size_t size1, 
         for (const Archive *parent : {&first, &second}) {
             for (const Entry &entry : parent->entries) {
                 if (chance(random, 50) && child.entries.size() < ArchiveCodec::maxEntries)
-                    child.entries.insert(child.entries.begin() + below(random, child.entries.size() + 1), entry);
+                    child.entries.insert(
+                        child.entries.begin() + below(random, child.entries.size() + 1), entry);
             }
         }
         if (const size_t stored = store(child, out, maxOutSize, random))

@@ -34,8 +34,9 @@ inline void removeAbandoned(const QString &parent)
 
 inline const QString &folder()
 {
-    static const QString parent =
-        QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    static const QString parent = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                      ? QStringLiteral("/dev/shm")
+                                      : QDir::tempPath();
     static const bool swept = (removeAbandoned(parent), true);
     static QTemporaryDir dir(parent + QStringLiteral("/velmoro-fuzz-%1-XXXXXX").arg(::getpid()));
     static const QString path = dir.path();

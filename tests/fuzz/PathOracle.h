@@ -14,7 +14,7 @@ namespace PathOracle {
 
 struct Normalised
 {
-    QStringList components; // below the target folder
+    QStringList components;   // below the target folder
     bool climbsAbove = false; // a ".." went above the target folder
 };
 

@@ -32,12 +32,12 @@ namespace {
 
 struct Places
 {
-    QString base;      // the process's workspace: the input archive and work/
-    QString work;      // holds the target and what lies beside it
-    QString target;    // the folder unpacked into
-    QString sentinel;  // where the folder link points
-    QString outside;   // where the file link points
-    QString nowhere;   // where the dangling link points; must never exist
+    QString base;     // the process's workspace: the input archive and work/
+    QString work;     // holds the target and what lies beside it
+    QString target;   // the folder unpacked into
+    QString sentinel; // where the folder link points
+    QString outside;  // where the file link points
+    QString nowhere;  // where the dangling link points; must never exist
 };
 
 const QByteArray outsideContents = QByteArrayLiteral("outside the target");
@@ -71,8 +71,9 @@ void plant()
 {
     const Places &p = places();
     QFile outside(p.outside);
-    const bool planted = QDir().mkpath(p.target) && QDir().mkpath(p.sentinel)
-        && outside.open(QIODevice::WriteOnly) && outside.write(outsideContents) == outsideContents.size()
+    const bool planted =
+        QDir().mkpath(p.target) && QDir().mkpath(p.sentinel) && outside.open(QIODevice::WriteOnly)
+        && outside.write(outsideContents) == outsideContents.size()
         && ::symlink(local(p.sentinel), local(plantedPath(PlantedNames::folderLink))) == 0
         && ::symlink(local(p.nowhere), local(plantedPath(PlantedNames::danglingLink))) == 0
         && ::symlink(local(p.outside), local(plantedPath(PlantedNames::fileLink))) == 0
@@ -142,8 +143,10 @@ void checkNothingOutside()
     const Places &p = places();
     for (const QString &entry : FuzzWorkspace::everything(p.base)) {
         if (entry != QLatin1String("input.tsk") && entry != QLatin1String("work")
-            && entry != QLatin1String("work/target") && !entry.startsWith(QLatin1String("work/target/"))
-            && entry != QLatin1String("work/sentinel") && entry != QLatin1String("work/outside.txt"))
+            && entry != QLatin1String("work/target")
+            && !entry.startsWith(QLatin1String("work/target/"))
+            && entry != QLatin1String("work/sentinel")
+            && entry != QLatin1String("work/outside.txt"))
             FuzzWorkspace::fail("written outside the target folder", entry);
     }
     QFile outside(p.outside);
@@ -178,7 +181,8 @@ void checkAllWritten(const QString &theme, const ThemeEntryList &entries,
     QMap<QString, QString> wanted;
     for (const ThemeEntry &entry : entries) {
         const PathOracle::Normalised path = PathOracle::normalise(theme + entry.name, false);
-        wanted.insert(path.components.join(QLatin1Char('/')), QStringLiteral("file %1").arg(entry.size));
+        wanted.insert(path.components.join(QLatin1Char('/')),
+                      QStringLiteral("file %1").arg(entry.size));
     }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (after.value(it.key()) != it.value())
@@ -197,7 +201,8 @@ void checkNewFiles(const QMap<QString, QString> &before, const QMap<QString, QSt
         const bool folder = it.value() == QLatin1String("dir");
         if (folder && expected.folders.contains(path))
             continue;
-        if (path.section(QLatin1Char('/'), -1).startsWith(QLatin1String(PlantedNames::temporaryPrefix)))
+        if (path.section(QLatin1Char('/'), -1)
+                .startsWith(QLatin1String(PlantedNames::temporaryPrefix)))
             FuzzWorkspace::fail("temporary file left behind", path);
         FuzzWorkspace::fail(folder ? "folder where no entry leads" : "file where no entry leads",
                             path + QStringLiteral(": ") + it.value());
@@ -252,7 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // An archive refused for what it holds leaves the target as it was; only
     // a failure to write some resources may leave others behind.
     const bool refused = !listed || reader.failure == ThemeFailure::NotArchive
-        || reader.failure == ThemeFailure::Damaged;
+                         || reader.failure == ThemeFailure::Damaged;
     if (refused && after != before)
         FuzzWorkspace::fail("refused archive changed the target", reader.errorString);
     checkNewFiles(before, after, expected);

@@ -31,13 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString joined = QStringLiteral("theme \"%1\", entry \"%2\"").arg(theme, entry.name);
         for (const bool backslashSeparates : {true, false}) {
             switch (PathOracle::place(theme, entry.name, backslashSeparates)) {
-            case PathOracle::Placement::Inside:
-                break;
+            case PathOracle::Placement::Inside: break;
             // An entry that names the theme folder itself ("/") names no file:
             // the reader may list it, and fuzz_extract checks that unpacking
             // never reports it as written.
-            case PathOracle::Placement::EntryIsThemeFolder:
-                break;
+            case PathOracle::Placement::EntryIsThemeFolder: break;
             case PathOracle::Placement::ThemeOutside:
                 FuzzWorkspace::fail("theme folder outside the target accepted", joined);
             case PathOracle::Placement::EntryOutsideTarget:
