@@ -8,17 +8,17 @@
 
 namespace {
 // Resources below this size are gathered; it is also the copy chunk size.
-constexpr qint64 blockSize = 1024 * 1024;
+constexpr qint64 blockSize = qint64(1024) * 1024;
 // How much is written between two requests to start disk writes: often
 // enough that the disk is kept busy from early on.
-constexpr qint64 writebackInterval = 4 * 1024 * 1024;
+constexpr qint64 writebackInterval = qint64(4) * 1024 * 1024;
 } // namespace
 
-ArchiveOutput::ArchiveOutput(QIODevice &device, ChunkCallback contentCopied)
-    : device(device),
-      file(qobject_cast<QFileDevice *>(&device)),
+ArchiveOutput::ArchiveOutput(QIODevice &archive, ChunkCallback copied)
+    : device(archive),
+      file(qobject_cast<QFileDevice *>(&archive)),
       block(blockSize, Qt::Uninitialized),
-      contentCopied(std::move(contentCopied))
+      contentCopied(std::move(copied))
 {
 }
 

@@ -20,7 +20,7 @@ public:
 
     // `contentCopied`, when set, hears of the content bytes as they are
     // copied (per resource, and per chunk of a large one); false cancels.
-    explicit ArchiveOutput(QIODevice &device, ChunkCallback contentCopied = {});
+    explicit ArchiveOutput(QIODevice &archive, ChunkCallback copied = {});
 
     bool write(const QByteArray &bytes);
 

@@ -16,8 +16,8 @@ public:
 
     // Reports the start (0 of `total`) right away. The hook is kept by value:
     // a lambda passed straight in lives only as long as the call.
-    ContentProgress(Hook hook, qint64 total)
-        : hook(std::move(hook)), total(total), stop(this->hook && !this->hook(0, total))
+    ContentProgress(Hook progressHook, qint64 totalBytes)
+        : hook(std::move(progressHook)), total(totalBytes), stop(hook && !hook(0, total))
     {
     }
     Q_DISABLE_COPY_MOVE(ContentProgress) // chunkCallback() hands out `this`

@@ -46,9 +46,9 @@ constexpr qint64 nameRecordSize(qint64 length)
 // of millions of entries, or names of a gigabyte) is refused before it can
 // take the machine's memory.
 inline constexpr qint64 maxEntries = 1000000;
-inline constexpr qint64 maxNameLength = 64 * 1024;          // bytes of one name
-inline constexpr qint64 maxNamesLength = 64 * 1024 * 1024;  // bytes of all entry names
-inline constexpr qint64 maxDepth = 256;                     // folders in one path
+inline constexpr qint64 maxNameLength = qint64(64) * 1024;         // bytes of one name
+inline constexpr qint64 maxNamesLength = qint64(64) * 1024 * 1024; // bytes of all entry names
+inline constexpr qint64 maxDepth = 256;                            // folders in one path
 
 // Every integer of the layout is a signed 32-bit value, least significant
 // byte first.

@@ -15,8 +15,8 @@ namespace {
 class FieldReader
 {
 public:
-    FieldReader(QIODevice &device, qint64 size)
-        : device(device), position(device.pos()), left(size - device.pos())
+    FieldReader(QIODevice &archive, qint64 size)
+        : device(archive), position(archive.pos()), left(size - archive.pos())
     {
     }
 
@@ -73,7 +73,7 @@ private:
         return got > 0;
     }
 
-    static constexpr qint64 blockSize = 64 * 1024;
+    static constexpr qint64 blockSize = qint64(64) * 1024;
     QIODevice &device;
     QByteArray block;
     qsizetype blockStart = 0;

@@ -32,7 +32,7 @@ const char tooLargeMessage[] =
 
 // Copy chunk for unpacking (when the kernel cannot copy a resource itself):
 // memory stays flat whatever the size of a resource.
-constexpr qint64 copyBufferSize = 1024 * 1024;
+constexpr qint64 copyBufferSize = qint64(1024) * 1024;
 
 // How writing one entry ended.
 struct EntryOutcome
@@ -145,14 +145,14 @@ bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
     return false;
 }
 
-bool ThemeReader::readIndex(const QString &archivePath, ThemeEntryList &entries, QString &themeName)
+bool ThemeReader::readIndex(const QString &archivePath, ThemeEntryList &entries, QString &name)
 {
     QFile archive(archivePath);
     ThemeIndex index;
     if (!openArchive(archive, index))
         return false;
     version = index.version;
-    themeName = index.themeName;
+    name = index.themeName;
     entries.append(index.entries);
     return true;
 }

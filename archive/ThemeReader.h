@@ -36,9 +36,9 @@ public:
     // is removed, the ones before it stay.
     std::function<bool(qint64 done, qint64 total)> progress;
 
-    // Appends the archive's entries to `entries` and sets `themeName` without
-    // reading any content. On failure neither argument is changed.
-    bool readIndex(const QString &archivePath, ThemeEntryList &entries, QString &themeName);
+    // Appends the archive's entries to `entries` and sets `name` to its theme
+    // name, without reading any content. On failure neither argument is changed.
+    bool readIndex(const QString &archivePath, ThemeEntryList &entries, QString &name);
 
     // Unpacks themeFilePath into targetDir + themeName. A damaged or unsafe
     // archive is refused before anything is written.

@@ -11,11 +11,11 @@
 
 namespace {
 // Large enough that a long listing costs few writes.
-constexpr qsizetype blockSize = 64 * 1024;
+constexpr qsizetype blockSize = qsizetype(64) * 1024;
 } // namespace
 
-CliOutput::CliOutput(QIODevice &out, QIODevice &err, bool verbose)
-    : out(out), err(err), verbose(verbose)
+CliOutput::CliOutput(QIODevice &standardOutput, QIODevice &standardError, bool printEachFile)
+    : out(standardOutput), err(standardError), verbose(printEachFile)
 {
     pending.reserve(blockSize * 2);
 }

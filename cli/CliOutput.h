@@ -12,7 +12,7 @@ class QIODevice;
 class CliOutput
 {
 public:
-    CliOutput(QIODevice &out, QIODevice &err, bool verbose = false);
+    CliOutput(QIODevice &standardOutput, QIODevice &standardError, bool printEachFile = false);
 
     QIODevice &out;
     QIODevice &err;

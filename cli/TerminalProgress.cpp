@@ -11,7 +11,10 @@ constexpr qint64 showAfterMs = 500;
 constexpr qint64 redrawEveryMs = 100;
 } // namespace
 
-TerminalProgress::TerminalProgress(QIODevice &err, bool shown) : err(err), enabled(shown) {}
+TerminalProgress::TerminalProgress(QIODevice &standardError, bool wanted)
+    : err(standardError), enabled(wanted)
+{
+}
 
 TerminalProgress::~TerminalProgress()
 {

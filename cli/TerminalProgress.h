@@ -10,9 +10,9 @@ class QIODevice;
 class TerminalProgress
 {
 public:
-    // `err` is standard error; `shown` false keeps it quiet (not a terminal,
-    // or -v prints each file instead).
-    TerminalProgress(QIODevice &err, bool shown);
+    // `standardError` is where the line goes; `wanted` false keeps it quiet
+    // (not a terminal, or -v prints each file instead).
+    TerminalProgress(QIODevice &standardError, bool wanted);
     ~TerminalProgress();
 
     // Starts a job: `verb` and `item` make the line's text ("packing blue").

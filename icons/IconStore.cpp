@@ -36,7 +36,7 @@ QIcon fileIcon(const QFileInfo &info)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
     for (const QString &name : {type.iconName(), type.genericIconName()}) {
-        const QIcon themed = QIcon::fromTheme(name);
+        QIcon themed = QIcon::fromTheme(name);
         if (!themed.isNull())
             return themed;
     }
@@ -140,7 +140,7 @@ QIcon IconStore::iconForPath(const QString &path)
     info.refresh();
     if (!info.exists())
         return QIcon();
-    const QIcon icon = fileIcon(info);
+    QIcon icon = fileIcon(info);
     if (removeSamples)
         QFile::remove(path);
     return icon;

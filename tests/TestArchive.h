@@ -258,7 +258,7 @@ private:
 class FailDevice : public QIODevice
 {
 public:
-    explicit FailDevice(qint64 capacity) : capacity(capacity) { open(QIODevice::WriteOnly); }
+    explicit FailDevice(qint64 bytes) : capacity(bytes) { open(QIODevice::WriteOnly); }
     QByteArray written;
 
 protected:

@@ -382,7 +382,7 @@ void TestCli::failsWhenOutputCannotBeWritten()
 class SignallingDevice : public QBuffer
 {
 public:
-    explicit SignallingDevice(int signal) : signal(signal) { open(QIODevice::WriteOnly); }
+    explicit SignallingDevice(int raised) : signal(raised) { open(QIODevice::WriteOnly); }
 
 protected:
     qint64 writeData(const char *data, qint64 length) override

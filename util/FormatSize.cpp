@@ -35,8 +35,9 @@ int formatSize(qint64 size, char (&text)[32])
         return 0;
     if (size < 1024) {
         char *end = std::to_chars(text, text + sizeof text, size).ptr;
-        std::memcpy(end, " B", 2);
-        return int(end - text) + 2;
+        *end++ = ' ';
+        *end++ = 'B';
+        return int(end - text);
     }
 
     static const char *const units[] = {" KB", " MB", " GB", " TB"};
@@ -59,8 +60,8 @@ int formatSize(qint64 size, char (&text)[32])
     if (point) {
         const int whole = int(point - digits);
         const int decimals = std::min(2, length - whole - 1);
-        std::memcpy(text, digits, size_t(whole + 1 + decimals));
         length = whole + 1 + decimals;
+        std::memcpy(text, digits, size_t(length));
         for (int pad = decimals; pad < 2; ++pad)
             text[length++] = '0';
     } else {

@@ -40,10 +40,10 @@ CopyOutcome copyThroughBuffer(QIODevice &from, QIODevice &to, qint64 count, QByt
 #ifdef Q_OS_LINUX
 // Below this, one read and one write cost less than the seeks that keep
 // Qt's idea of both positions right after a kernel copy.
-constexpr qint64 kernelCopyThreshold = 256 * 1024;
+constexpr qint64 kernelCopyThreshold = qint64(256) * 1024;
 
 // The kernel copies this much at a time, so a long copy can be stopped soon.
-constexpr qint64 kernelChunk = 8 * 1024 * 1024;
+constexpr qint64 kernelChunk = qint64(8) * 1024 * 1024;
 
 enum class KernelCopy { Done, SourceEnded, Cancelled, Rest, PositionLost };
 
