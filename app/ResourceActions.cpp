@@ -70,6 +70,11 @@ QWidget *Velmoro::createResourcePane()
     resourceFilterEdit->setPlaceholderText(tr("筛选资源（路径中含有的文字）"));
     resourceFilterEdit->setClearButtonEnabled(true);
     connect(resourceFilterEdit, &QLineEdit::textChanged, this, &Velmoro::filterResources);
+    // Ready before the first keystroke: a person clicks into the field first.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now == resourceFilterEdit)
+            resourceFilter.prepare(resourceTree->topLevelItem(0));
+    });
 
     resourceSummaryLabel = new QLabel;
     resourceSummaryLabel->setObjectName(QStringLiteral("resourceSummaryLabel"));
@@ -150,6 +155,7 @@ void Velmoro::showResourceSummary(const QTableWidgetItem *nameCell)
 
 void Velmoro::clearResourcePreview()
 {
+    resourceFilter.reset();
     resourceTree->clear();
     previewedArchive.clear();
     previewedTheme.clear();
@@ -184,12 +190,12 @@ void Velmoro::previewResource()
 
 void Velmoro::filterResources()
 {
-    filterResourceTree(resourceTree->topLevelItem(0), resourceFilterEdit->text());
+    resourceFilter.apply(resourceTree->topLevelItem(0), resourceFilterEdit->text());
     // What the filter hides is no longer chosen: extracting or copying the
     // selection never takes rows the user cannot see.
     const QList<QTreeWidgetItem *> selected = resourceTree->selectedItems();
     for (QTreeWidgetItem *item : selected) {
-        if (item->isHidden())
+        if (ResourceTreeFilter::hides(item))
             item->setSelected(false);
     }
 }

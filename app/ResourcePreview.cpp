@@ -24,6 +24,7 @@ void Velmoro::prevThemeResFiles()
     previewedTheme = nameCell->text();
     previewedSizes = nameCell->data(Qt::UserRole).toMap();
 
+    resourceFilter.reset();
     resourceTree->clear();
     previewChildren.clear();
     // Built apart from the view and handed over whole, so the view is not

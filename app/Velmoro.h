@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ResourceFilter.h"
 #include "archive/ThemeFailure.h"
 #include "icons/IconStore.h"
 
@@ -153,6 +154,7 @@ private:
     QString previewedArchive; // the archive the preview shows, as its row holds it
     QString previewedTheme;     // and its theme name
     QVariantMap previewedSizes; // and its ResourceSizeMap
+    ResourceTreeFilter resourceFilter;
 
     // While the preview is filled: each tree item's children by name (the
     // first child of that name), so finding a folder among thousands of
