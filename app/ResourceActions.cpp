@@ -98,7 +98,7 @@ QWidget *Velmoro::createResourcePane()
     connect(resourceTree, &QTreeWidget::itemSelectionChanged, this, &Velmoro::previewResource);
     connect(resourceTree, &ResourceTree::openRequested, this, &Velmoro::openResource);
     resourceTree->filesForDrag = [this](const QList<QTreeWidgetItem *> &items) {
-        return extractForDesktop(items);
+        return filesForDrag(items);
     };
     createResourceActions();
 
@@ -200,13 +200,12 @@ void Velmoro::filterResources()
     }
 }
 
-// Extracts the entries the rows stand for into a new folder of the window's
-// own temporary folder; returns the files and folders made for the rows
-// that none of the others holds (what a file manager should receive), or
-// nothing when the extraction failed, after saying why.
-QStringList Velmoro::extractForDesktop(const QList<QTreeWidgetItem *> &items)
+// Extracts the entries into a new folder of the window's own temporary
+// folder, for the desktop; returns that folder, or nothing when the
+// extraction failed, after saying why. `themeName` receives the theme name
+// the archive holds now.
+QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
 {
-    const QStringList names = entryNamesOf(items, previewedSizes);
     if (names.isEmpty())
         return {};
     if (!scratchDir) {
@@ -216,6 +215,7 @@ QStringList Velmoro::extractForDesktop(const QList<QTreeWidgetItem *> &items)
             return {};
         }
     }
+    // A fresh folder each time: two themes of one name never mix.
     const QString targetDir = scratchDir->filePath(QString::number(++scratchUses)) + QLatin1Char('/');
     ThemeReader reader;
     reader.themeFilePath = previewedArchive;
@@ -235,18 +235,32 @@ QStringList Velmoro::extractForDesktop(const QList<QTreeWidgetItem *> &items)
         dialogs->showMessage(this, message);
         return {};
     }
+    themeName = reader.themeName;
+    return targetDir;
+}
 
-    // Where the extractor put them: the theme folder's and each entry's
-    // components below the target, as it computes them.
-    const QStringList themeFolder = ThemeNames::themeFolderComponents(reader.themeName);
+// Where the extractor put the resource or folder at `path` below the theme
+// folder: the theme folder's and the entry's components below the target,
+// as it computes them.
+static QString extractedPath(const QString &targetDir, const QString &themeName, const QString &path)
+{
+    QStringList components = ThemeNames::themeFolderComponents(themeName);
+    if (!path.isEmpty())
+        components += ThemeNames::entryComponents(themeName, QLatin1Char('/') + path);
+    return targetDir + components.join(QLatin1Char('/'));
+}
+
+// What a drag of these rows carries: copies of what they stand for, one file
+// or folder per row that none of the others holds.
+QStringList Velmoro::filesForDrag(const QList<QTreeWidgetItem *> &items)
+{
+    QString themeName;
+    const QString targetDir = extractForDesktop(entryNamesOf(items, previewedSizes), themeName);
+    if (targetDir.isEmpty())
+        return {};
     QStringList paths;
     for (const QTreeWidgetItem *item : outermostItems(items)) {
-        const QString below = resourcePath(item);
-        const QStringList components =
-            below.isEmpty() ? themeFolder
-                            : themeFolder + ThemeNames::entryComponents(reader.themeName,
-                                                                        QLatin1Char('/') + below);
-        const QString path = targetDir + components.join(QLatin1Char('/'));
+        const QString path = extractedPath(targetDir, themeName, resourcePath(item));
         if (QFileInfo::exists(path))
             paths.append(path);
     }
@@ -264,17 +278,13 @@ void Velmoro::openResource(QTreeWidgetItem *item)
 {
     if (!isResourceFile(item, previewedSizes))
         return;
-    // Only the file itself, also when the row holds others.
     const QString path = resourcePath(item);
-    const QStringList extracted = extractForDesktop({item});
-    QStringList file;
-    for (const QString &candidate : extracted) {
-        if (QFileInfo(candidate).isFile())
-            file.append(candidate);
-    }
-    if (file.isEmpty())
+    QString themeName;
+    const QString targetDir = extractForDesktop({QLatin1Char('/') + path}, themeName);
+    const QString file = extractedPath(targetDir, themeName, path);
+    if (targetDir.isEmpty() || !QFileInfo(file).isFile())
         return;
-    if (!dialogs->openUrl(QUrl::fromLocalFile(file.first()))) {
+    if (!dialogs->openUrl(QUrl::fromLocalFile(file))) {
         WindowMessage message;
         message.kind = WindowMessage::Kind::Warning;
         message.title = tr("打开");

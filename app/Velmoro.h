@@ -111,7 +111,8 @@ private:
     QWidget *createResourcePane();
     void showResourceSummary(const QTableWidgetItem *nameCell);
     void clearResourcePreview();
-    QStringList extractForDesktop(const QList<QTreeWidgetItem *> &items);
+    QString extractForDesktop(const QStringList &names, QString &themeName);
+    QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
 
     // The work directory as output paths use it: "/" separators and no final
     // "/"; empty when the field is empty.
