@@ -20,7 +20,8 @@ QString packReason(ThemeFailure failure)
     case ThemeFailure::BadName:
         return tr("有文件名无法存入主题文件（不是有效的 UTF-8 文字）。请给这些文件改名后重试。");
     case ThemeFailure::TooLarge:
-        return tr("主题太大：一个主题文件最多容纳 2 GB 内容和 1,000,000 个文件。请把主题拆小。");
+        return tr("主题太大：一个主题文件最多容纳 2 GB 内容、1,000,000 个文件和 100,000 个文件夹"
+                  "（经由链接多次到达的文件夹每次都算）。请把主题拆小，或去掉重复的链接。");
     case ThemeFailure::Conflict:
         return tr("主题文件会覆盖正在打包的资源。请换一个主题名称或工作目录。");
     case ThemeFailure::Unwritable:
@@ -83,6 +84,8 @@ QString refusalReason(ThemeFailure failure)
         return tr("损坏");
     case ThemeFailure::Unsafe:
         return tr("含有指向目标文件夹之外的路径");
+    case ThemeFailure::TooLarge:
+        return tr("条目过多或名称过长");
     default:
         return QString();
     }

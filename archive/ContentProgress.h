@@ -24,6 +24,15 @@ public:
 
     bool stopRequested() const { return stop; }
 
+    // Asks the hook again with nothing new copied (after an empty file,
+    // which copies no chunk), so a stop is heard between any two files.
+    bool keepGoing()
+    {
+        if (hook && !stop)
+            stop = !hook(done, total);
+        return !stop;
+    }
+
     // What the copying code calls per chunk; empty without a hook.
     ChunkCallback chunkCallback()
     {

@@ -99,20 +99,30 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
         return ThemeIndexStatus::Damaged;
 
     QByteArray nameBlock;
-    if (nameBlockLength < 4 || !in.readBytes(nameBlockLength, nameBlock))
+    if (nameBlockLength < 4 || !in.canRead(nameBlockLength))
+        return ThemeIndexStatus::Damaged;
+    if (nameBlockLength > ThemeFormat::nameRecordSize(ThemeFormat::maxNameLength))
+        return ThemeIndexStatus::TooLarge;
+    if (!in.readBytes(nameBlockLength, nameBlock))
         return ThemeIndexStatus::Damaged;
     const qint32 nameLength = ThemeFormat::readInt32(nameBlock.constData());
     if (nameLength < 0 || nameLength > nameBlockLength - 4)
         return ThemeIndexStatus::Damaged;
+    if (nameLength > ThemeFormat::maxNameLength)
+        return ThemeIndexStatus::TooLarge;
     const QString themeName = ThemeNames::decode(nameBlock.constData() + 4, nameLength);
 
     qint32 indexLength = 0;
     QByteArray indexBytes;
     if (!in.readInt32(indexLength) || indexLength < ThemeFormat::indexRecordSize
-        || !in.readBytes(indexLength, indexBytes))
+        || !in.canRead(indexLength))
         return ThemeIndexStatus::Damaged;
     // The closing record counts too; bytes beyond the last whole record are ignored.
     const qint64 count = indexLength / ThemeFormat::indexRecordSize - 1;
+    if (count > ThemeFormat::maxEntries)
+        return ThemeIndexStatus::TooLarge;
+    if (!in.readBytes(indexLength, indexBytes))
+        return ThemeIndexStatus::Damaged;
     QList<IndexRecord> records(count + 1);
     for (qint64 i = 0; i <= count; ++i)
         records[i] = ThemeFormat::readIndexRecord(indexBytes.constData() + i * ThemeFormat::indexRecordSize);
@@ -120,10 +130,15 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
     ThemeEntryList entries;
     entries.reserve(count);
     QByteArray name;
+    qint64 namesLength = 0;
     for (qint64 i = 0; i < count; ++i) {
         qint32 length = 0;
-        if (!in.readInt32(length) || !in.readBytes(length, name)
-            || !in.skip(ThemeFormat::padLength(length)))
+        if (!in.readInt32(length))
+            return ThemeIndexStatus::Damaged;
+        namesLength += length;
+        if (length > ThemeFormat::maxNameLength || namesLength > ThemeFormat::maxNamesLength)
+            return in.canRead(length) ? ThemeIndexStatus::TooLarge : ThemeIndexStatus::Damaged;
+        if (!in.readBytes(length, name) || !in.skip(ThemeFormat::padLength(length)))
             return ThemeIndexStatus::Damaged;
         ThemeEntry entry;
         entry.name = ThemeNames::decode(name.constData(), name.size());
@@ -162,6 +177,12 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
         if (!ThemeNames::isSafeName(entry.name)
             || !ThemeNames::staysInsideThemeFolder(themeName, entry.name))
             return ThemeIndexStatus::UnsafeName;
+    }
+    // Folders nested thousands deep are no theme, only work for the disk.
+    const qsizetype themeDepth = ThemeNames::separatorCount(themeName);
+    for (const ThemeEntry &entry : std::as_const(entries)) {
+        if (themeDepth + ThemeNames::separatorCount(entry.name) > ThemeFormat::maxDepth)
+            return ThemeIndexStatus::TooLarge;
     }
 
     index.themeName = themeName;

@@ -18,6 +18,7 @@ enum class ThemeIndexStatus {
     NoTag,      // not a theme archive at all
     Damaged,    // a field contradicts the file's length or the layout
     UnsafeName, // a name would lead outside the folder it is unpacked into
+    TooLarge,   // more entries or longer names than a reader takes in
 };
 
 // Reads tag, version, name block, index, name records and the end record

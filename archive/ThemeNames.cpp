@@ -149,6 +149,11 @@ bool holdsInvalidBytes(QStringView name)
     return false;
 }
 
+qsizetype separatorCount(QStringView name)
+{
+    return name.count(QLatin1Char('/')) + name.count(QLatin1Char('\\'));
+}
+
 bool isSafeName(QStringView name)
 {
     // One pass: a NUL anywhere, or a component of exactly two dots.

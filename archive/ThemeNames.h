@@ -25,6 +25,9 @@ bool holdsInvalidBytes(QStringView name);
 // stand-ins, or -1 for any other character.
 int invalidByteAt(QStringView name, qsizetype i);
 
+// The number of separators ("/" or "\") in `name`: how deep it nests.
+qsizetype separatorCount(QStringView name);
+
 // False for a name with a NUL character or a ".." component ("/" and "\"
 // both separate components): such a name is refused wherever it appears,
 // even where it would come back inside, so an archive never depends on how

@@ -5,6 +5,7 @@
 #include "ThemeFormat.h"
 #include "ThemeNames.h"
 #include "util/FolderListing.h"
+#include "util/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,13 +24,17 @@ const char writeFailedMessage[] = "Can NOT write the theme file.";
 const char tooLargeMessage[] = "The theme file would reach 2 GB, more than a theme file can hold.";
 const char tooManyFilesMessage[] =
     "The folder holds more than 1,000,000 files, more than a theme file can hold.";
+const char namesTooLongMessage[] =
+    "The names of the folder's resources take more than 64 MiB together, more than a theme file can hold.";
+const char tooDeepMessage[] =
+    "The folder nests folders more than 256 deep, more than a theme file can hold.";
 const char tooManyFoldersMessage[] = "The folder holds more than 100,000 folders (counting every "
                                      "way that links lead to them), more than a theme file can hold.";
 
 // Far more than any theme holds: a scan that reaches either has gone astray
 // (links that reach the same folders by many routes double the folders per
 // level), and stops before it eats the machine's time and memory.
-constexpr qint64 maxFiles = 1000000;
+constexpr qint64 maxFiles = ThemeFormat::maxEntries; // what a reader takes in
 constexpr qint64 maxFolders = 100000;
 const char readFailedMessage[] = "Can NOT read the resource file: %1";
 const char unreadableFolderMessage[] = "Can NOT read the resource folder: %1";
@@ -154,6 +159,8 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
     const FileId id{folder.device(), folder.inode()};
     if (foldersBeingScanned.contains(id))
         return true; // a link back to a folder that is being scanned already
+    if (foldersBeingScanned.size() >= ThemeFormat::maxDepth)
+        return fail(ThemeFailure::TooLarge, QLatin1String(tooDeepMessage));
     if (++scannedFolders > maxFolders)
         return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFoldersMessage));
 
@@ -199,6 +206,9 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
             return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
         if (++scannedFiles > maxFiles)
             return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFilesMessage));
+        scannedNameBytes += file.encodedName.size();
+        if (scannedNameBytes > ThemeFormat::maxNamesLength || file.encodedName.size() > ThemeFormat::maxNameLength)
+            return fail(ThemeFailure::TooLarge, QLatin1String(namesTooLongMessage)); // the reader would refuse it
         files.append(file);
     }
 
@@ -247,6 +257,7 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
     foldersBeingScanned.clear();
     scannedFiles = 0;
     scannedFolders = 0;
+    scannedNameBytes = 0;
     // Header, name block, index length, closing record and end record.
     scannedBytes = ThemeFormat::headerSize + 4 + nameBlock + 4 + ThemeFormat::indexRecordSize
                    + ThemeFormat::endRecordSize;
@@ -313,14 +324,17 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
         if (entryStarted)
             entryStarted(QString::fromUtf8(file.encodedName));
         const QString shownPath = QDir::toNativeSeparators(file.absolutePath);
-        QFile source(file.absolutePath);
+        QFile source;
         // The index already holds the scanned size, so the copy must match it
-        // exactly: a file that shrank or grew since the scan fails the pack.
-        errno = 0;
-        const bool opened = source.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        const int openError = errno;
-        const ArchiveOutput::Result result =
-            opened ? output.copyFile(source, file.size) : ArchiveOutput::Result::ReadFailed;
+        // exactly: a file that shrank or grew since the scan fails the pack,
+        // and so does one replaced by a FIFO (never waited on) or a device.
+        int openError = 0;
+        const bool opened = openRegularFile(source, file.absolutePath, openError);
+        ArchiveOutput::Result result = ArchiveOutput::Result::ReadFailed;
+        if (opened)
+            result = output.copyFile(source, file.size);
+        else if (openError == EINVAL)
+            result = ArchiveOutput::Result::SizeChanged;
         const int error = opened ? output.systemError() : openError;
         switch (result) {
         case ArchiveOutput::Result::Done:
@@ -358,6 +372,12 @@ bool ThemePacker::pack()
     if (!prepare(files, head))
         return false;
 
+    // A device, FIFO or socket in the archive's place (/dev/null, say) is
+    // never replaced by a file: the archive goes to a file or nowhere.
+    const QFileInfo existing(themeFilePath);
+    if (existing.exists() && !existing.isFile() && !existing.isDir())
+        return fail(ThemeFailure::Unwritable, QLatin1String(savePathMessage),
+                    QStringLiteral("Not a regular file"));
     // Written beside the old archive and renamed over it only when complete,
     // so a failed pack never leaves a broken archive behind.
     QSaveFile archive(themeFilePath);

@@ -102,5 +102,6 @@ private:
     // a scan stops as soon as one passes what an archive can hold.
     qint64 scannedFiles = 0;
     qint64 scannedFolders = 0;
+    qint64 scannedNameBytes = 0;
     qint64 scannedBytes = 0;
 };

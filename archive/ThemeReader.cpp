@@ -5,6 +5,7 @@
 #include "ThemeIndexParser.h"
 #include "ThemeNames.h"
 #include "util/OutputTree.h"
+#include "util/RegularFile.h"
 #include "util/StreamCopy.h"
 
 #include <QDir>
@@ -26,6 +27,8 @@ const char writesFailedMessage[] = "Can NOT write %1 resource files, the first: 
 const char cancelledMessage[] = "The unpacking was cancelled.";
 const char badThemeNameMessage[] = "The theme name is not valid UTF-8.";
 const char noSuchEntryMessage[] = "The theme file holds no resource named: %1";
+const char tooLargeMessage[] =
+    "The theme file holds more resources, or longer names, than Velmoro takes in.";
 
 // Copy chunk for unpacking (when the kernel cannot copy a resource itself):
 // memory stays flat whatever the size of a resource.
@@ -123,8 +126,10 @@ bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
 {
     if (!QFileInfo::exists(archive.fileName()))
         return fail(ThemeFailure::Missing, QLatin1String(missingMessage));
-    if (!archive.open(QIODevice::ReadOnly))
-        return fail(ThemeFailure::Unreadable, QLatin1String(openFailedMessage), archive.errorString());
+    int error = 0;
+    if (!openRegularFile(archive, archive.fileName(), error)) // a FIFO would make the open wait forever
+        return fail(ThemeFailure::Unreadable, QLatin1String(openFailedMessage),
+                    error == EINVAL ? QStringLiteral("Not a regular file") : qt_error_string(error));
     switch (parseThemeIndex(archive, archive.size(), index)) {
     case ThemeIndexStatus::Ok:
         return true;
@@ -134,6 +139,8 @@ bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
         return fail(ThemeFailure::Damaged, QLatin1String(damagedMessage));
     case ThemeIndexStatus::UnsafeName:
         return fail(ThemeFailure::Unsafe, QLatin1String(unsafeNameMessage));
+    case ThemeIndexStatus::TooLarge:
+        return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
     }
     return false;
 }
@@ -218,6 +225,8 @@ bool ThemeReader::unpack(const QSet<QString> *wanted)
         case EntryOutcome::Written:
             if (fileWritten)
                 fileWritten(filePath);
+            if (entry.size == 0)
+                written.keepGoing(); // an empty file copies no chunk to hear a stop in
             break;
         case EntryOutcome::Cancelled:
             return fail(ThemeFailure::Cancelled, QLatin1String(cancelledMessage));

@@ -3,6 +3,8 @@
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "Interruption.h"
+#include "TerminalText.h"
+#include "archive/ThemeNames.h"
 
 #include <QCommandLineParser>
 #include <QIODevice>
@@ -161,23 +163,42 @@ QCommandLineOption option(const QString &name)
     return QCommandLineOption(name); // a switch such as --json
 }
 
+// Help and version texts, which must arrive too.
+int printText(const CliStreams &streams, const QByteArray &text)
+{
+    CliOutput output(streams.out, streams.err);
+    output.text() = text;
+    if (output.flush())
+        return CliSuccess;
+    output.failure(QStringLiteral("standard output"), QStringLiteral("Can NOT write the output."),
+                   qt_error_string(output.outputError()));
+    return CliItemFailed;
+}
+
 } // namespace
+
+int checkArgumentBytes(const QList<QByteArray> &arguments, QIODevice &err)
+{
+    for (const QByteArray &argument : arguments) {
+        if (ThemeNames::isUtf8(argument.constData(), argument.size()))
+            continue;
+        QByteArray text;
+        appendForTerminal(text, ThemeNames::decode(argument.constData(), argument.size()));
+        return usageError(err, QStringLiteral("an argument is not valid UTF-8: %1").arg(QString::fromUtf8(text)));
+    }
+    return CliSuccess;
+}
 
 int runCli(const QStringList &arguments, const CliStreams &streams)
 {
-    QIODevice &out = streams.out;
     QIODevice &err = streams.err;
     const QString name = arguments.value(1);
     if (name.isEmpty())
         return usageError(err, QStringLiteral("no command given"));
-    if (name == QLatin1String("-h") || name == QLatin1String("--help") || name == QLatin1String("help")) {
-        out.write(generalHelp);
-        return CliSuccess;
-    }
-    if (name == QLatin1String("--version")) {
-        out.write(QByteArray(programName) + ' ' + VELMORO_VERSION + '\n');
-        return CliSuccess;
-    }
+    if (name == QLatin1String("-h") || name == QLatin1String("--help") || name == QLatin1String("help"))
+        return printText(streams, generalHelp);
+    if (name == QLatin1String("--version"))
+        return printText(streams, QByteArray(programName) + ' ' + VELMORO_VERSION + '\n');
     const auto &table = commands();
     const auto command = std::find_if(table.begin(), table.end(), [&name](const Command &candidate) {
         return name == QLatin1String(candidate.name);
@@ -194,9 +215,11 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
     commandArguments.removeAt(1);
     if (!parser.parse(commandArguments))
         return usageError(err, parser.errorText(), name);
-    if (parser.isSet(helpOption)) {
-        out.write(command->help);
-        return CliSuccess;
+    if (parser.isSet(helpOption))
+        return printText(streams, command->help);
+    for (const QString &optionName : command->options) {
+        if (parser.values(optionName).size() > 1) // the later one would win without a word
+            return usageError(err, QStringLiteral("'%1' was given more than once").arg(optionName), name);
     }
     const QStringList items = parser.positionalArguments();
     if (items.size() < command->minItems || (command->maxItems >= 0 && items.size() > command->maxItems))
@@ -204,7 +227,7 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
     if (items.contains(QString()))
         return usageError(err, QStringLiteral("an empty path was given"), name);
 
-    CliOutput output(out, err, command->options.contains(QStringLiteral("v")) && parser.isSet(QStringLiteral("v")));
+    CliOutput output(streams.out, err, command->options.contains(QStringLiteral("v")) && parser.isSet(QStringLiteral("v")));
     output.errIsTerminal = streams.errIsTerminal;
     const Invocation call{parser, items, output};
     if (command->check) {

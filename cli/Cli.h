@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 
 class QIODevice;
@@ -24,3 +26,9 @@ struct CliStreams
 // Runs velmoro-cli with `arguments` (the program name first) and returns the
 // exit status. Kept apart from main() so the tests run the tool in-process.
 int runCli(const QStringList &arguments, const CliStreams &streams);
+
+// The arguments as the system passed them: bytes that are not UTF-8 (a file
+// name from another system) would come out of the conversion to text
+// changed, and the tool would act on another path. Such an argument is
+// refused (CliBadUsage, with a line on `err`); CliSuccess otherwise.
+int checkArgumentBytes(const QList<QByteArray> &arguments, QIODevice &err);

@@ -1,11 +1,13 @@
 #include "CliOutput.h"
 
+#include "Interruption.h"
 #include "TerminalText.h"
 
 #include <QDir>
 #include <QIODevice>
 
 #include <cerrno>
+#include <csignal>
 
 namespace {
 // Large enough that a long listing costs few writes.
@@ -28,8 +30,13 @@ bool CliOutput::flush()
 {
     if (!pending.isEmpty() && !outputFailed()) {
         errno = 0;
-        if (out.write(pending) != pending.size())
+        if (out.write(pending) != pending.size()) {
             failedError = errno ? errno : EIO;
+#ifdef SIGPIPE
+            if (failedError == EPIPE) // the reader went away: stop as a SIGPIPE would, cleanly
+                InterruptionWatch::request(SIGPIPE);
+#endif
+        }
     }
     pending.clear();
     return !outputFailed();

@@ -1,9 +1,11 @@
 #pragma once
 
-// Ctrl+C (SIGINT) and SIGTERM ask a running command to stop: the work in
-// progress is cancelled cleanly (no partial archive, no half-written file)
-// and the tool exits with 128 + the signal's number. A second signal ends the
-// process at once, as it would without this.
+// Ctrl+C (SIGINT), SIGTERM and a closed terminal (SIGHUP) ask a running
+// command to stop: the work in progress is cancelled cleanly (no partial
+// archive, no half-written file) and the tool exits with 128 + the signal's
+// number. A second signal ends the process at once, as it would without this.
+// A reader that went away (a closed pipe, SIGPIPE) stops the run the same way
+// once the tool notices that its output cannot be written.
 class InterruptionWatch
 {
 public:
@@ -15,4 +17,7 @@ public:
 
     // The signal that asked to stop, or 0.
     static int signal();
+
+    // Stops the run as that signal would (the output's reader went away).
+    static void request(int signal);
 };

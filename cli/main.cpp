@@ -23,5 +23,12 @@ int main(int argc, char *argv[])
     QFile err;
     out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
     err.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+#ifndef Q_OS_WIN // Windows passes the arguments as text already
+    QList<QByteArray> bytes;
+    for (int i = 1; i < argc; ++i)
+        bytes.append(QByteArray(argv[i]));
+    if (const int refused = checkArgumentBytes(bytes, err))
+        return refused;
+#endif
     return runCli(QCoreApplication::arguments(), {out, err, isatty(2) != 0});
 }

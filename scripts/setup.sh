@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmoro needs (only those missing) and builds it.
-# Sourced by start.sh and test.sh; quick when nothing has changed.
+# Installs the Debian packages Velmoro needs (only those missing), then
+# configures and builds one preset of CMakePresets.json:
+#   bash scripts/setup.sh [PRESET]        (default: "default", into build/)
+# start.sh, test.sh, bench/run.sh and .ci/run source it after setting
+# `preset` and, for what they need beyond building, `extra_packages`; it
+# leaves the preset's build folder in `build_dir`. Configuring every time is
+# quick and means a changed preset always takes effect.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/packages.sh
 
-packages=(cmake ninja-build g++ qt6-base-dev ${VELMORO_EXTRA_PACKAGES:-})
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-        || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    echo "Installing ${missing[*]} ..."
-    "${as_root[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    preset=${1:-default}
 fi
+preset=${preset:-default}
 
-build_dir=${VELMORO_BUILD_DIR:-build}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VELMORO_CMAKE_ARGS:-} >/dev/null
+packages=(cmake ninja-build g++ qt6-base-dev)
+case $preset in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;; # libFuzzer comes with clang's runtime
+esac
+require_packages "${packages[@]}" ${extra_packages[@]+"${extra_packages[@]}"}
+
+if ! configure_log=$(cmake --preset "$preset" 2>&1); then
+    echo "$configure_log" >&2
+    exit 1
 fi
-cmake --build "$build_dir"
+build_dir=$(sed -n 's/^-- Build files have been written to: //p' <<<"$configure_log")
+cmake --build --preset "$preset"

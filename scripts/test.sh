@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
 # Builds Velmoro (installing what it needs) and runs every test.
+#   bash scripts/test.sh [--preset PRESET] [CTEST ARGUMENTS...]
+# PRESET is one of CMakePresets.json's test presets: default (build/), ci or
+# asan; the rest goes to ctest (e.g. -R reader).
 set -euo pipefail
-# The install test validates the desktop entry and the MIME type.
-VELMORO_EXTRA_PACKAGES="desktop-file-utils shared-mime-info ${VELMORO_EXTRA_PACKAGES:-}"
+preset=default
+if [ "${1:-}" = --preset ]; then
+    preset=${2:?--preset needs a name}
+    shift 2
+fi
+# What the tests check the installed files and the package with: the desktop
+# entry and MIME type validators, appstreamcli for the metainfo, and
+# dpkg-shlibdeps for the package's dependencies.
+extra_packages=(desktop-file-utils shared-mime-info appstream dpkg-dev)
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-# Tests never touch the real user's files or need a display.
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" "$@"
+# ctest's preset runs the tests headless (QT_QPA_PLATFORM=offscreen), each
+# with its own HOME and data folder.
+ctest --preset "$preset" -j"$(nproc)" "$@"

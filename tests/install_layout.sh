@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop needs
 # to offer Velmoro for theme archives: both programs, a valid .desktop entry,
-# the icon, and a MIME type for *.tsk that the MIME database accepts.
+# the icon, a MIME type for *.tsk that the MIME database accepts, and the
+# AppStream metainfo, whose newest release is the version being built.
 # Usage: install_layout.sh BUILD_DIR
 set -euo pipefail
 prefix=$(mktemp -d)
@@ -20,4 +21,9 @@ check grep -q '^MimeType=application/x-tsk-theme;$' "$desktop"
 check desktop-file-validate "$desktop"
 check update-mime-database "$prefix/share/mime"
 check grep -q 'glob pattern="\*.tsk"' "$prefix/share/mime/application/x-tsk-theme.xml"
+metainfo="$prefix/share/metainfo/org.example.velmoro.metainfo.xml"
+check test -f "$metainfo"
+version=$("$prefix/bin/velmoro-cli" --version | sed -n 's/^velmoro-cli //p')
+check grep -q "<release version=\"$version\"" "$metainfo"
+check appstreamcli validate-tree --no-net "$prefix"
 exit "$failures"

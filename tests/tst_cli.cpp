@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <cerrno>
 #include <csignal>
 #include <utility>
 
@@ -29,6 +30,7 @@ private slots:
     void rejectsBadUsage_data();
     void rejectsBadUsage();
     void printsHelpAndVersion();
+    void refusesArgumentsThatAreNotUtf8();
     void extractsChosenResources_data();
     void extractsChosenResources();
     void catWritesBytesUnchanged();
@@ -182,6 +184,10 @@ void TestCli::reportsEachFailedItem_data()
     QTest::newRow("extract: a name that matches nothing")
         << QStringList{"extract", "good.tsk", "img", "nothing*", "-d", "out"}
         << QStringList{"good.tsk: The theme file holds nothing named: nothing*"} << QStringList{"out/demo/a.png"};
+    QTest::newRow("extract: names that are not UTF-8 fail, not vanish")
+        << QStringList{"extract", "odd.tsk", "*", "-d", "out"}
+        << QStringList{"odd.tsk: Can NOT write the resource file: out/odd/bad\\377 (The name is not valid UTF-8)"}
+        << QStringList{};
     QTest::newRow("cat: no such resource")
         << QStringList{"cat", "good.tsk", "img"}
         << QStringList{"good.tsk: The theme file holds no resource named: /img"} << QStringList{};
@@ -196,6 +202,7 @@ void TestCli::reportsEachFailedItem()
     writeFile(path("cut.tsk"), demoArchive().left(100));
     writeFile(path("hostile.tsk"), build("demo", {{"/../escaped", "x"}}));
     writeFile(path("again.tsk"), build("demo", {{"/other", "x"}}));
+    writeFile(path("odd.tsk"), build("odd", {{"/bad\xff", "x"}, {"/good", "g"}}));
     writeFile(path("good/a"), "a");
     writeFile(path("first/theme/a"), "1");
     writeFile(path("second/theme/b"), "2");
@@ -213,7 +220,7 @@ void TestCli::reportsEachFailedItem()
         QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
     if (arguments.first() == QLatin1String("pack") && arguments.contains(QLatin1String("out")))
         QVERIFY(QFileInfo::exists(path("out/good.tsk")) || QFileInfo::exists(path("out/theme.tsk")));
-    if (arguments.first() == QLatin1String("extract"))
+    if (arguments.contains(QLatin1String("good.tsk")) && arguments.first() == QLatin1String("extract"))
         QCOMPARE(listAll(path("out/demo")), (QStringList{"img", "img/bg.jpg"}));
 }
 
@@ -239,6 +246,8 @@ void TestCli::rejectsBadUsage_data()
                                             << "an archive and at least one NAME are needed";
     QTest::newRow("cat with two names") << QStringList{"cat", "a.tsk", "x", "y"}
                                         << "an archive and one NAME are needed";
+    QTest::newRow("-d twice") << QStringList{"unpack", "a.tsk", "-d", "x", "-d", "y"}
+                              << "'d' was given more than once";
 }
 
 void TestCli::rejectsBadUsage()
@@ -259,6 +268,16 @@ void TestCli::printsHelpAndVersion()
     QVERIFY(out.contains(QLatin1String("pack FOLDER...")) && out.contains(QLatin1String("list [--json]")));
     QCOMPARE(run({"unpack", "--help"}), 0);
     QVERIFY(out.startsWith(QLatin1String("Usage: velmoro-cli unpack")));
+}
+
+void TestCli::refusesArgumentsThatAreNotUtf8()
+{
+    QBuffer errBuffer;
+    errBuffer.open(QIODevice::WriteOnly);
+    QCOMPARE(checkArgumentBytes({"unpack", "r\xe9sum\xe9.tsk"}, errBuffer), 2); // Latin-1, changed by any decoding
+    QVERIFY2(errBuffer.data().startsWith("velmoro-cli: an argument is not valid UTF-8: r\\351sum\\351.tsk\n"),
+             errBuffer.data().constData());
+    QCOMPARE(checkArgumentBytes({"unpack", "简历.tsk"}, errBuffer), 0);
 }
 
 void TestCli::extractsChosenResources_data()
@@ -338,6 +357,9 @@ void TestCli::failsWhenOutputCannotBeWritten_data()
     QTest::newRow("list") << QStringList{"list", "t.tsk"};
     QTest::newRow("list --json") << QStringList{"list", "--json", "t.tsk"};
     QTest::newRow("cat") << QStringList{"cat", "t.tsk", "a"};
+    QTest::newRow("--help") << QStringList{"--help"};
+    QTest::newRow("--version") << QStringList{"--version"};
+    QTest::newRow("unpack --help") << QStringList{"unpack", "--help"};
 }
 
 void TestCli::failsWhenOutputCannotBeWritten()
@@ -365,6 +387,10 @@ public:
 protected:
     qint64 writeData(const char *data, qint64 length) override
     {
+        if (signal == SIGPIPE) { // the reader went away: the write fails, nothing is raised
+            errno = EPIPE;
+            return -1;
+        }
         if (signal && QByteArray(data, int(length)).contains('\n'))
             std::raise(std::exchange(signal, 0));
         return QBuffer::writeData(data, length);
@@ -388,6 +414,15 @@ void TestCli::stopsCleanlyOnSignals_data()
                                            << given;
     QTest::newRow("Ctrl+C while extracting") << QStringList{"extract", "-v", "t.tsk", "*", "-d", "x"} << SIGINT
                                              << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("terminal closed while unpacking") << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGHUP
+                                                     << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("reader of the output gone while unpacking")
+        << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGPIPE
+        << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("Ctrl+C while unpacking empty files") << QStringList{"unpack", "-v", "empty.tsk", "-d", "x"}
+                                                        << SIGINT
+                                                        << given + QStringList{"empty.tsk", "x", "x/e", "x/e/0",
+                                                                               "x/t", "x/t/b"};
 #endif
 }
 
@@ -407,6 +442,11 @@ void TestCli::stopsCleanlyOnSignals()
     writeFile(path("in/b"), large);
     writeFile(path("in/c"), "C");
     writeFile(path("out/t.tsk"), "the archive packed yesterday");
+    QList<Entry> empty;
+    for (int i = 0; i < 50; ++i)
+        empty.append({"/" + QByteArray::number(i), ""});
+    if (arguments.contains(QLatin1String("empty.tsk")))
+        writeFile(path("empty.tsk"), build("e", empty));
     QDir::setCurrent(temp->path());
     if (arguments.first() == QLatin1String("pack"))
         QDir(path("x")).removeRecursively();
@@ -415,6 +455,7 @@ void TestCli::stopsCleanlyOnSignals()
     QBuffer errBuffer;
     errBuffer.open(QIODevice::WriteOnly);
     QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {outDevice, errBuffer}), 128 + signal);
+    left.sort();
     QCOMPARE(listAll(temp->path()), left); // no temporary file anywhere
     QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
     if (arguments.first() != QLatin1String("pack"))

@@ -197,7 +197,7 @@ void TestThemePacker::refusesBadPaths()
     QCOMPARE(listAll(temp->path()), before);
 }
 
-enum class Mutation { DeleteFile, ShrinkFile, GrowFile, ReplaceByFolder, None };
+enum class Mutation { DeleteFile, ShrinkFile, GrowFile, ReplaceByFolder, ReplaceByFifo, None };
 
 void TestThemePacker::failedPackKeepsOldArchive_data()
 {
@@ -220,6 +220,10 @@ void TestThemePacker::failedPackKeepsOldArchive_data()
             << Mutation::ShrinkFile << size << qint64(0) << changed;
         QTest::addRow("%s resource grew since the scan", kind)
             << Mutation::GrowFile << size << qint64(0) << changed;
+#ifdef Q_OS_UNIX
+        QTest::addRow("%s resource replaced by a FIFO, never waited on", kind)
+            << Mutation::ReplaceByFifo << size << qint64(0) << changed;
+#endif
     }
     QTest::newRow("archive would reach 2 GB")
         << Mutation::None << qint64(40000) << (qint64(1) << 31)
@@ -255,6 +259,7 @@ void TestThemePacker::failedPackKeepsOldArchive()
         case Mutation::ReplaceByFolder: file.remove(); QDir().mkpath(big); break;
         case Mutation::ShrinkFile: file.resize(resourceSize - 1); break;
         case Mutation::GrowFile: file.resize(resourceSize + 1); break;
+        case Mutation::ReplaceByFifo: file.remove(); plant(QFile::encodeName(folder), "p:b.bin"); break;
         case Mutation::None: break;
         }
     };
@@ -448,6 +453,12 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
         << QList<QByteArray>{"f:a.png=a", "f:b.png=b"} << "" << "theme/a.png"
         << "The theme file would replace one of the resources being packed: %1/a.png"
         << ThemeFailure::Conflict << "";
+    QTest::newRow("archive onto a FIFO")
+        << QList<QByteArray>{"f:a.png=a", "p:../fifo"} << "" << "fifo"
+        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable << "Not a regular file";
+    QTest::newRow("archive onto a link to a device")
+        << QList<QByteArray>{"f:a.png=a", "l:../null->/dev/null"} << "" << "null"
+        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable << "Not a regular file";
     QTest::newRow("archive onto a resource through a link")
         << QList<QByteArray>{"f:a.png=a", "l:../out.tsk->theme/a.png"} << "" << "out.tsk"
         << "The theme file would replace one of the resources being packed: %1/a.png"
@@ -466,6 +477,10 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
         }
         return plants;
     };
+    QTest::newRow("folders nested over 256 deep")
+        << QList<QByteArray>{"f:" + QByteArray("d/").repeated(257) + "x=x"} << "" << ""
+        << "The folder nests folders more than 256 deep, more than a theme file can hold."
+        << ThemeFailure::TooLarge << "";
     QTest::newRow("links that reach the same files by many routes")
         << fanOut(QByteArray::number(64 << 20)) << "" << ""
         << "The theme file would reach 2 GB, more than a theme file can hold." << ThemeFailure::TooLarge << "";
@@ -494,7 +509,8 @@ void TestThemePacker::refusesWhatCannotBePacked()
     const QString archivePath = temp->filePath(archive.isEmpty() ? QStringLiteral("theme.tsk") : archive);
     if (archive.isEmpty())
         writeFile(archivePath, "the archive packed yesterday");
-    const QByteArray before = readFile(archivePath);
+    const bool wasFile = QFileInfo(archivePath).isFile(); // not a FIFO or device, which reading would block on
+    const QByteArray before = wasFile ? readFile(archivePath) : QByteArray();
 
     ThemePacker packer;
     packer.folderPath = folder;
@@ -509,7 +525,9 @@ void TestThemePacker::refusesWhatCannotBePacked()
     QCOMPARE(packer.errorString, message.contains(QLatin1String("%1")) ? message.arg(folder) : message);
     QCOMPARE(packer.failure, failure);
     QCOMPARE(packer.systemError, reason);
-    QCOMPARE(readFile(archivePath), before);
+    QCOMPARE(QFileInfo(archivePath).isFile(), wasFile); // a FIFO or device is not replaced by a file
+    if (wasFile)
+        QCOMPARE(readFile(archivePath), before);
     QCOMPARE(listAll(temp->path()).filter(QStringLiteral(".tsk.")), QStringList()); // no temporary file
 #endif
 }

@@ -142,6 +142,9 @@ void TestThemeReader::refusesNonArchives_data()
     QTest::newRow("empty file") << "empty.tsk" << noTag;
     QTest::newRow("three bytes") << "short.tsk" << noTag;
     QTest::newRow("other tag") << "other.tsk" << noTag;
+#ifdef Q_OS_UNIX
+    QTest::newRow("a FIFO, never waited on") << "fifo.tsk" << "Can NOT open the theme file.";
+#endif
 }
 
 void TestThemeReader::refusesNonArchives()
@@ -152,6 +155,9 @@ void TestThemeReader::refusesNonArchives()
     put(QStringLiteral("empty.tsk"), "");
     put(QStringLiteral("short.tsk"), "VLM");
     put(QStringLiteral("other.tsk"), "PK\3\4" + demoArchive().mid(4));
+#ifdef Q_OS_UNIX
+    QVERIFY(plant(QFile::encodeName(temp->path()), "p:fifo.tsk"));
+#endif
 
     ThemeReader reader;
     reader.version = QStringLiteral("9.9.9");
@@ -202,6 +208,22 @@ void TestThemeReader::refusesDamagedArchives_data()
     row("largest name length", 72, 0x7FFFFFFF);
     row("smallest data offset", 40, qint32(0x80000000));
     row("first contents not right after the end record", 40, 96);
+
+    // More than a reader takes in: refused before it is held in memory.
+    const QString tooLarge =
+        QStringLiteral("The theme file holds more resources, or longer names, than Velmoro takes in.");
+    QByteArray manyEntries = build("t", {});
+    patchInt32(manyEntries, 28, 8 * 1000002); // an index of 1,000,001 entries and the closing record
+    manyEntries.append(8 * 1000002, '\0');
+    QTest::newRow("more than 1,000,000 entries") << manyEntries << tooLarge;
+    QTest::newRow("a name over 64 KiB") << build("t", {{QByteArray(65537, 'n'), "x"}}) << tooLarge;
+    QTest::newRow("a theme name over 64 KiB") << build(QByteArray(65537, 't'), {}) << tooLarge;
+    QList<Entry> longNames;
+    for (int i = 0; i < 1025; ++i)
+        longNames.append({QByteArray(65536, 'n'), ""});
+    QTest::newRow("names over 64 MiB together") << build("t", longNames) << tooLarge;
+    QTest::newRow("folders nested over 256 deep")
+        << build("t", {{QByteArray("/a").repeated(257) + "/x", "x"}}) << tooLarge;
 }
 
 void TestThemeReader::refusesDamagedArchives()

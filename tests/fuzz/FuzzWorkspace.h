@@ -1,24 +1,50 @@
 #pragma once
 
-// What the fuzz targets share: a private folder for each process, files
-// written there, and a check that a run left nothing where it should not.
+// What the fuzz targets share: a private folder for each process (in memory
+// where /dev/shm exists, since every run writes there), files written there,
+// and a check that a run left nothing where it should not.
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace FuzzWorkspace {
 
+// A process that stopped on a finding or a time-out leaves its folder behind;
+// the next one removes those of processes that are gone.
+inline void removeAbandoned(const QString &parent)
+{
+    const QString prefix = QStringLiteral("velmoro-fuzz-");
+    for (const QString &name : QDir(parent).entryList({prefix + QLatin1Char('*')}, QDir::Dirs)) {
+        const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong();
+        if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QDir(parent + QLatin1Char('/') + name).removeRecursively();
+    }
+}
+
 inline const QString &folder()
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/velmoro-fuzz-XXXXXX"));
+    static const QString parent = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                      ? QStringLiteral("/dev/shm")
+                                      : QDir::tempPath();
+    static const bool swept = (removeAbandoned(parent), true);
+    static QTemporaryDir dir(parent + QStringLiteral("/velmoro-fuzz-%1-XXXXXX").arg(::getpid()));
     static const QString path = dir.path();
+    (void)swept;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot create the fuzz workspace in %s\n", qPrintable(parent));
+        std::abort();
+    }
     return path;
 }
 

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the install rules, as `cpack -G DEB` does in
+# a build folder, and checks what it holds: its name, exactly the files a
+# desktop needs (both programs, desktop entry, icon, MIME type, metainfo,
+# licence) under /usr, a Depends line worked out by dpkg-shlibdeps that names
+# the Qt 6 libraries, and no maintainer scripts: Debian's file triggers
+# refresh the MIME, desktop and icon caches.
+# Usage: debian_package.sh CPACK BUILD_DIR
+set -euo pipefail
+cpack=$1
+build=$2
+for tool in dpkg-deb dpkg-shlibdeps; do
+    command -v "$tool" >/dev/null \
+        || { echo "FAILED: $tool is missing (Debian package dpkg-dev; bash scripts/test.sh installs it)"; exit 1; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    echo "FAILED: cpack -G DEB"
+    exit 1
+fi
+
+failures=0
+check() { if "$@"; then echo "ok: $*"; else echo "FAILED: $*"; failures=$((failures + 1)); fi; }
+
+version=$("$build/cli/velmoro-cli" --version | sed -n 's/^velmoro-cli //p')
+deb="$work/velmoro_${version}_$(dpkg --print-architecture).deb"
+check test -f "$deb"
+[ -f "$deb" ] || { ls "$work"; exit 1; }
+
+field() { dpkg-deb --field "$deb" "$1"; }
+check test "$(field Package)" = velmoro
+check test "$(field Version)" = "$version"
+depends=$(field Depends)
+echo "Depends: $depends"
+for library in libqt6core6 libqt6gui6 libqt6widgets6; do
+    check grep -Eq "(^|, )$library( |,|$)" <<<"$depends"
+done
+
+# Exactly these files, nothing elsewhere (no /usr/local, no headers).
+expected="./usr/bin/velmoro
+./usr/bin/velmoro-cli
+./usr/share/applications/velmoro.desktop
+./usr/share/doc/velmoro/copyright
+./usr/share/icons/hicolor/128x128/apps/velmoro.png
+./usr/share/metainfo/org.example.velmoro.metainfo.xml
+./usr/share/mime/packages/velmoro.xml"
+files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort)
+if [ "$files" = "$expected" ]; then
+    echo "ok: file list"
+else
+    echo "FAILED: file list differs (- expected, + packaged):"
+    diff <(echo "$expected") <(echo "$files") || true
+    failures=$((failures + 1))
+fi
+
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | sort | tr '\n' ' ')
+if [ "$control" = "control md5sums " ]; then
+    echo "ok: no maintainer scripts"
+else
+    echo "FAILED: control archive holds $control"
+    failures=$((failures + 1))
+fi
+exit "$failures"
