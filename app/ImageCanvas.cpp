@@ -60,10 +60,10 @@ void ImageCanvas::paintEvent(QPaintEvent *)
     const qreal ratio = devicePixelRatioF();
     const QSize devicePixels = (QSizeF(target.size()) * ratio).toSize();
     if (scaled.isNull() || scaled.size() != devicePixels) {
-        scaled = QPixmap::fromImage(devicePixels == image.size()
-                                        ? image
-                                        : image.scaled(devicePixels, Qt::IgnoreAspectRatio,
-                                                       Qt::SmoothTransformation));
+        scaled = QPixmap::fromImage(
+            devicePixels == image.size()
+                ? image
+                : image.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         scaled.setDevicePixelRatio(ratio);
     }
     QPainter painter(this);

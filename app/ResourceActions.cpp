@@ -209,14 +209,15 @@ QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
     if (names.isEmpty())
         return {};
     if (!scratchDir) {
-        scratchDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmoro-XXXXXX"));
+        scratchDir =
+            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmoro-XXXXXX"));
         if (!scratchDir->isValid()) {
             scratchDir.reset();
             return {};
         }
     }
     // A fresh folder each time: two themes of one name never mix.
-    const QString targetDir = scratchDir->filePath(QString::number(++scratchUses)) + QLatin1Char('/');
+    QString targetDir = scratchDir->filePath(QString::number(++scratchUses)) + QLatin1Char('/');
     ThemeReader reader;
     reader.themeFilePath = previewedArchive;
     reader.targetDir = targetDir;
@@ -242,7 +243,8 @@ QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
 // Where the extractor put the resource or folder at `path` below the theme
 // folder: the theme folder's and the entry's components below the target,
 // as it computes them.
-static QString extractedPath(const QString &targetDir, const QString &themeName, const QString &path)
+static QString extractedPath(const QString &targetDir, const QString &themeName,
+                             const QString &path)
 {
     QStringList components = ThemeNames::themeFolderComponents(themeName);
     if (!path.isEmpty())
@@ -309,7 +311,8 @@ void Velmoro::extractSelectedResources()
     const QStringList names = entryNamesOf(resourceTree->selectedItems(), previewedSizes);
     if (names.isEmpty() || activeRun)
         return;
-    const QString chosen = dialogs->existingDirectory(this, tr("选择解压到的文件夹"), workDirEdit->text());
+    const QString chosen =
+        dialogs->existingDirectory(this, tr("选择解压到的文件夹"), workDirEdit->text());
     if (chosen.isEmpty())
         return;
     QString targetDir = QDir::fromNativeSeparators(chosen);

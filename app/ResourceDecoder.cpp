@@ -13,7 +13,7 @@ namespace {
 class CappedBuffer : public QBuffer
 {
 public:
-    explicit CappedBuffer(qint64 cap) : cap(cap) { open(QIODevice::WriteOnly); }
+    explicit CappedBuffer(qint64 limit) : cap(limit) { open(QIODevice::WriteOnly); }
 
     bool overflowed = false;
 
@@ -65,7 +65,8 @@ DecodedResource decodeImage(QByteArray &bytes)
     DecodedResource result = ofKind(DecodedResource::Kind::Image);
     result.pixelSize = image.size();
     if (image.width() > previewSide || image.height() > previewSide)
-        image = image.scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image =
+            image.scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     result.image = std::move(image);
     return result;
 }

@@ -38,8 +38,8 @@ struct DecodedResource
 };
 
 // Caps on what is loaded for a preview: a bigger resource is not read.
-constexpr qint64 imagePreviewCap = 64 * 1024 * 1024;
-constexpr qint64 textPreviewCap = 1024 * 1024;
+constexpr qint64 imagePreviewCap = qint64(64) * 1024 * 1024;
+constexpr qint64 textPreviewCap = qint64(1024) * 1024;
 
 // The decoded image is scaled down to this on its longer side, so a huge
 // picture costs little memory and paints quickly at any pane size.

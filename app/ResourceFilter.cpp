@@ -9,7 +9,8 @@ void ResourceTreeFilter::collect(QTreeWidgetItem *item, int parent, const QStrin
     rows.append({item, parent, 0, path.toCaseFolded(), false});
     for (int i = 0; i < item->childCount(); ++i) {
         QTreeWidgetItem *child = item->child(i);
-        collect(child, index, parent < 0 ? child->text(0) : path + QLatin1Char('/') + child->text(0));
+        collect(child, index,
+                parent < 0 ? child->text(0) : path + QLatin1Char('/') + child->text(0));
     }
     rows[index].end = int(rows.size());
 }

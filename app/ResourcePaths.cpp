@@ -28,7 +28,8 @@ QStringList entryNamesOf(const QList<QTreeWidgetItem *> &items, const QVariantMa
         // Everything below it: the keys that start with its path and a "/",
         // which sort together.
         const QString prefix = item->parent() ? path + QLatin1Char('/') : QString();
-        for (auto it = sizes.lowerBound(prefix); it != sizes.constEnd() && it.key().startsWith(prefix); ++it)
+        for (auto it = sizes.lowerBound(prefix);
+             it != sizes.constEnd() && it.key().startsWith(prefix); ++it)
             keys.insert(it.key());
     }
     QStringList names;
@@ -46,7 +47,8 @@ QList<QTreeWidgetItem *> outermostItems(const QList<QTreeWidgetItem *> &items)
     QList<QTreeWidgetItem *> outermost;
     for (QTreeWidgetItem *item : items) {
         bool inside = false;
-        for (const QTreeWidgetItem *above = item->parent(); above && !inside; above = above->parent())
+        for (const QTreeWidgetItem *above = item->parent(); above && !inside;
+             above = above->parent())
             inside = chosen.contains(above);
         if (!inside && !taken.contains(item)) {
             taken.insert(item);

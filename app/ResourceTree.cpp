@@ -28,10 +28,10 @@ QMimeData *ResourceTree::mimeData(const QList<QTreeWidgetItem *> &items) const
     QList<QUrl> urls;
     for (const QString &file : files)
         urls.append(QUrl::fromLocalFile(file));
-    auto *data = new QMimeData;
-    data->setUrls(urls);
-    data->setData(dragMarker, QByteArray());
-    return data;
+    auto *dragData = new QMimeData;
+    dragData->setUrls(urls);
+    dragData->setData(dragMarker, QByteArray());
+    return dragData;
 }
 
 // The files are copies made for the drag: they are offered for copying only,
@@ -41,11 +41,11 @@ void ResourceTree::startDrag(Qt::DropActions)
     const QList<QTreeWidgetItem *> items = selectedItems();
     if (items.isEmpty())
         return;
-    QMimeData *data = mimeData(items);
-    if (!data)
+    QMimeData *dragData = mimeData(items);
+    if (!dragData)
         return;
     auto *drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(dragData);
     const QIcon icon = items.first()->icon(0);
     if (!icon.isNull())
         drag->setPixmap(icon.pixmap(32, 32));

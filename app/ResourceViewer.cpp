@@ -136,8 +136,8 @@ void ResourceViewer::showResource(const QString &archivePath, const QString &ent
     workers.start([this, request, what, stop] {
         const DecodedResource result = decodeResource(what, *stop);
         // Delivered on the GUI thread; dropped if the pane is gone by then.
-        QMetaObject::invokeMethod(this, [this, request, result] { finish(request, result); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, request, result] { finish(request, result); }, Qt::QueuedConnection);
     });
 }
 
@@ -153,8 +153,9 @@ void ResourceViewer::finish(quint64 request, const DecodedResource &result)
     switch (result.kind) {
     case DecodedResource::Kind::Image:
         imageCanvas->setImage(result.image, result.pixelSize);
-        imageCaption->setText(tr("%1 x %2 像素").arg(result.pixelSize.width()).arg(result.pixelSize.height())
-                              + QLatin1Char('\n') + sizeText);
+        imageCaption->setText(
+            tr("%1 x %2 像素").arg(result.pixelSize.width()).arg(result.pixelSize.height())
+            + QLatin1Char('\n') + sizeText);
         setCurrentWidget(imagePage);
         break;
     case DecodedResource::Kind::Text:

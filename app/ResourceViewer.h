@@ -60,7 +60,7 @@ private:
     QThreadPool workers;
     quint64 latestRequest = 0;
     std::shared_ptr<std::atomic<bool>> stopLatest; // set while the newest request runs
-    QTimer readingNotice; // says it is reading when that takes a moment
+    QTimer readingNotice;                          // says it is reading when that takes a moment
 
     // What the newest request is about, for the texts of its result.
     QString latestType;

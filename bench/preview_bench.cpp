@@ -30,14 +30,14 @@ namespace {
 class OneArchive : public DialogSeam
 {
 public:
-    explicit OneArchive(const QString &path) : path(path) {}
+    explicit OneArchive(const QString &path) : archive(path) {}
     QStringList openFileNames(QWidget *, const QString &, const QString &, const QString &) override
     {
-        return {path};
+        return {archive};
     }
 
 private:
-    QString path;
+    QString archive;
 };
 
 // Resources in 200 folders of 7 sub-folders each, of the given sizes.
@@ -46,7 +46,7 @@ void writeResources(const QString &theme, int count, qint64 sizeEach)
     QRandomGenerator random(7);
     static const char *const types[] = {".png", ".jpg", ".xml", ".9.png", ".txt", ".ogg"};
     // One block of noise, written in pieces, so 1 GiB is written quickly.
-    QByteArray noise(4 * 1024 * 1024, Qt::Uninitialized);
+    QByteArray noise(qsizetype(4) * 1024 * 1024, Qt::Uninitialized);
     random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
     for (int i = 0; i < count; ++i) {
         const QString folder = theme + QStringLiteral("/folder%1/sub%2").arg(i % 200).arg(i % 7);
@@ -135,9 +135,9 @@ int main(int argc, char *argv[])
             QCoreApplication::processEvents();
             QElapsedTimer timer;
             timer.start();
-            table->selectRow(0);            // fills the tree
+            table->selectRow(0);               // fills the tree
             QCoreApplication::processEvents(); // and lays it out and paints it
-            out << timer.nsecsElapsed() / 1e6 << '\n';
+            out << double(timer.nsecsElapsed()) / 1e6 << '\n';
         }
     } else if (select) {
         table->selectRow(0);
@@ -157,7 +157,7 @@ int main(int argc, char *argv[])
             if (pane->isLoading())
                 shown.exec();
             QCoreApplication::processEvents(); // painted
-            out << timer.nsecsElapsed() / 1e6 << '\n';
+            out << double(timer.nsecsElapsed()) / 1e6 << '\n';
         }
     } else if (mode == QLatin1String("filter")) {
         table->selectRow(0);
@@ -171,7 +171,7 @@ int main(int argc, char *argv[])
                 timer.start();
                 typeKey(filter, Qt::Key_unknown, QString(c));
                 QCoreApplication::processEvents();
-                out << timer.nsecsElapsed() / 1e6 << '\n';
+                out << double(timer.nsecsElapsed()) / 1e6 << '\n';
             }
             // Emptying the field shows every row again: a keystroke too.
             filter->selectAll();
@@ -179,7 +179,7 @@ int main(int argc, char *argv[])
             timer.start();
             typeKey(filter, Qt::Key_Backspace, QString());
             QCoreApplication::processEvents();
-            out << timer.nsecsElapsed() / 1e6 << '\n';
+            out << double(timer.nsecsElapsed()) / 1e6 << '\n';
         }
     } else {
         return 2;

@@ -38,7 +38,7 @@ bool copyInto(const QString &source, const QString &folder)
 class DropTarget : public QLabel
 {
 public:
-    explicit DropTarget(const QString &folder) : folder(folder)
+    explicit DropTarget(const QString &targetFolder) : folder(targetFolder)
     {
         setAcceptDrops(true);
         setAlignment(Qt::AlignCenter);
@@ -60,8 +60,9 @@ protected:
             if (!url.isLocalFile())
                 continue;
             const QString source = url.toLocalFile();
-            lines.append((copyInto(source, folder) ? QStringLiteral("copied ") : QStringLiteral("FAILED "))
-                         + QFileInfo(source).fileName());
+            lines.append(
+                (copyInto(source, folder) ? QStringLiteral("copied ") : QStringLiteral("FAILED "))
+                + QFileInfo(source).fileName());
         }
         event->setDropAction(Qt::CopyAction);
         event->accept();
