@@ -53,6 +53,9 @@ void Velmoro::createUnpackTab()
     treeHeader->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     treeHeader->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     resourceTree->setTextElideMode(Qt::ElideMiddle);
+    // Every row is one line beside a small icon: the view need not measure
+    // tens of thousands of rows to reach one far down the list.
+    resourceTree->setUniformRowHeights(true);
 
     // The tree sits in a pane of its own, between its filter and the
     // theme's summary, beside the preview of the selected resource.
