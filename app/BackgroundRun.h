@@ -54,6 +54,10 @@ struct ThemeRun
     // keep state from one theme to the next but must not touch widgets.
     std::function<qint64(int item)> sizeOf;
     std::function<ThemeOutcome(int item, const ThemeAdvance &advance)> runOne;
+    // The box at the end, for a run that tells of it in its own words; when
+    // empty, runReportMessage() with `texts`. Its extra button opens the
+    // report's first destination.
+    std::function<WindowMessage(const RunReport &report)> reportMessage;
 };
 
 // Works through the run's themes in order: first their sizes, so the

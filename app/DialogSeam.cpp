@@ -43,3 +43,8 @@ void DialogSeam::openFolder(const QString &folder)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
+
+bool DialogSeam::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QUrl;
 class QWidget;
 
 // A message box as the window asks for one.
@@ -16,8 +17,8 @@ struct WindowMessage
     QString actionText; // an extra button beside OK ("打开文件夹"); empty for none
 };
 
-// The dialogs and boxes the window opens, and the file manager it hands
-// folders to, behind one small seam so that tests can answer them and see
+// The dialogs and boxes the window opens, and the file manager and
+// applications it hands folders and files to, behind one small seam so that tests can answer them and see
 // exactly what was shown; the default uses the toolkit and the desktop.
 class DialogSeam
 {
@@ -36,4 +37,8 @@ public:
 
     // Shows the folder in the desktop's file manager.
     virtual void openFolder(const QString &folder);
+
+    // Hands a file to the desktop's default application for its type; false
+    // when the desktop has none.
+    virtual bool openUrl(const QUrl &url);
 };

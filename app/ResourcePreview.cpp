@@ -4,9 +4,12 @@
 
 #include "Velmoro.h"
 
+#include "ResourceTree.h"
+
 #include "util/FormatSize.h"
 
 #include <QAbstractFileIconProvider>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -18,7 +21,10 @@ void Velmoro::prevThemeResFiles()
     const int row = selected.first()->row();
     const QTableWidgetItem *nameCell = themeFileTable->item(row, 0);
     previewedArchive = themeFileTable->item(row, 1)->text();
+    previewedTheme = nameCell->text();
+    previewedSizes = nameCell->data(Qt::UserRole).toMap();
 
+    resourceFilter.reset();
     resourceTree->clear();
     previewChildren.clear();
     // Built apart from the view and handed over whole, so the view is not
@@ -28,13 +34,16 @@ void Velmoro::prevThemeResFiles()
     top->setText(0, nameCell->text());
     top->setToolTip(0, nameCell->text());
 
-    const QVariantMap sizes = nameCell->data(Qt::UserRole).toMap();
-    for (auto it = sizes.constBegin(); it != sizes.constEnd(); ++it)
+    for (auto it = previewedSizes.constBegin(); it != previewedSizes.constEnd(); ++it)
         insertResourcePath(top, it.key(), it.value().toInt());
     previewChildren.clear();
 
     resourceTree->addTopLevelItem(top);
     resourceTree->expandAll();
+    // The filter typed for the last theme applies to this one too.
+    if (!resourceFilterEdit->text().isEmpty())
+        filterResources();
+    showResourceSummary(nameCell);
 }
 
 void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)

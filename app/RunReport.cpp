@@ -67,11 +67,8 @@ WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &rep
                        : texts.cancelled.arg(report.succeeded)
                              .arg(report.failures.size())
                              .arg(report.notDone.size());
-    QStringList details;
-    for (const RunFailure &failure : report.failures) {
+    for (const RunFailure &failure : report.failures)
         message.text += QLatin1Char('\n') + native(failure.item) + tr("：") + failure.reason;
-        details.append(failureDetails(failure));
-    }
     for (const UnfinishedTheme &theme : report.notDone) {
         if (!theme.writtenFiles.isEmpty())
             message.text += QLatin1Char('\n')
@@ -79,8 +76,17 @@ WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &rep
                                   .arg(native(theme.item),
                                        QString::number(theme.writtenFiles.size()),
                                        native(theme.folder));
-        details.append(unfinishedDetails(theme));
     }
-    message.details = details.join(QStringLiteral("\n\n"));
+    message.details = runReportDetails(report);
     return message;
+}
+
+QString runReportDetails(const RunReport &report)
+{
+    QStringList details;
+    for (const RunFailure &failure : report.failures)
+        details.append(failureDetails(failure));
+    for (const UnfinishedTheme &theme : report.notDone)
+        details.append(unfinishedDetails(theme));
+    return details.join(QStringLiteral("\n\n"));
 }

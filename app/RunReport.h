@@ -51,3 +51,8 @@ struct RunReportTexts
 // the details. It offers to open the destination when all went to one folder.
 WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &report,
                                bool intoWorkDir);
+
+// The details of a run's box: each failed theme with its reason, the
+// library's message and the system's reason, and what each theme a cancel
+// left unfinished had written.
+QString runReportDetails(const RunReport &report);

@@ -4,6 +4,8 @@
 
 #include "Velmoro.h"
 
+#include "ResourceTree.h"
+
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -99,6 +101,12 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
     }
     if (table && event->type() == QEvent::DragEnter) {
         auto *enter = static_cast<QDragEnterEvent *>(event);
+        if (enter->mimeData()->hasFormat(ResourceTree::dragMarker)) {
+            // Resources dragged out of the preview are copies made for the
+            // drag, never folders or archives to list.
+            enter->ignore();
+            return true;
+        }
         if (enter->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
             // Rows are added as the drag enters; the drop only catches up.
             // Refused archives are named at the drop, not while the user
@@ -111,6 +119,10 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (table && event->type() == QEvent::Drop) {
         auto *drop = static_cast<QDropEvent *>(event);
+        if (drop->mimeData()->hasFormat(ResourceTree::dragMarker)) {
+            drop->ignore();
+            return true;
+        }
         QStringList refused; // tried again, as they got no row at the drag's entry
         if (drop->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
             addPaths(table, localPaths(drop->mimeData()->urls()), refused);

@@ -7,6 +7,7 @@
 #include "DialogSeam.h"
 #include "FailureReason.h"
 #include "FileNameCase.h"
+#include "ResourceTree.h"
 #include "TabPage.h"
 #include "TableSelection.h"
 #include "archive/ThemeReader.h"
@@ -39,7 +40,7 @@ void Velmoro::createUnpackTab()
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
 
-    resourceTree = new QTreeWidget;
+    resourceTree = new ResourceTree;
     resourceTree->setObjectName(QStringLiteral("resourceTree"));
     resourceTree->setColumnCount(3);
     resourceTree->setHeaderLabels({tr("资源文件名"), tr("大小"), tr("类型")});
@@ -52,11 +53,17 @@ void Velmoro::createUnpackTab()
     treeHeader->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     treeHeader->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     resourceTree->setTextElideMode(Qt::ElideMiddle);
+    // Every row is one line beside a small icon: the view need not measure
+    // tens of thousands of rows to reach one far down the list.
+    resourceTree->setUniformRowHeights(true);
 
+    // The tree sits in a pane of its own, between its filter and the
+    // theme's summary, beside the preview of the selected resource.
     unpackSplitter->addWidget(themeFileTable);
-    unpackSplitter->addWidget(resourceTree);
+    unpackSplitter->addWidget(createResourcePane());
     unpackSplitter->setStretchFactor(0, 1);
-    unpackSplitter->setStretchFactor(1, 1);
+    unpackSplitter->setStretchFactor(1, 2);
+    unpackSplitter->setSizes({260, 520}); // in proportion, at any window size
     unpackSplitter->setChildrenCollapsible(false);
 
     addThemeFileButton = namedButton(tr("增加"), "addThemeFileButton");
@@ -86,6 +93,7 @@ ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
         sizes.insert(entry.name.mid(1), entry.size);
     auto *nameItem = new QTableWidgetItem(themeName);
     nameItem->setData(Qt::UserRole, sizes);
+    nameItem->setData(versionRole, reader.version); // for the summary over the tree
     nameItem->setToolTip(themeName);
     auto *pathItem = new QTableWidgetItem(archivePath);
     pathItem->setToolTip(archivePath);
@@ -142,10 +150,8 @@ void Velmoro::removeThemeFile()
         themeFileTable->removeRow(row);
     }
     // The preview shows only an archive that is still listed.
-    if (!previewedArchive.isEmpty() && !themeFilePaths.contains(previewedArchive)) {
-        resourceTree->clear();
-        previewedArchive.clear();
-    }
+    if (!previewedArchive.isEmpty() && !themeFilePaths.contains(previewedArchive))
+        clearResourcePreview();
 }
 
 void Velmoro::unpackThemeFile()

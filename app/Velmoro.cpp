@@ -2,6 +2,8 @@
 
 #include "BackgroundRun.h"
 #include "DialogSeam.h"
+#include "ResourceTree.h"
+#include "ResourceViewer.h"
 #include "RunReport.h"
 #include "TabPage.h"
 
@@ -17,6 +19,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 namespace {
@@ -79,16 +82,19 @@ Velmoro::~Velmoro() = default;
 void Velmoro::orderKeyboardFocus()
 {
     // Tab goes down the window: the work-directory row, the tabs, the
-    // table, the preview, then the buttons; the tab in front decides which
+    // table, the preview's filter, tree and text, then the buttons; the tab in front decides which
     // of the two pages' widgets take part. The tab bar takes the focus in its
     // own place only: the tab widget would otherwise pass its focus on to it
     // a second time, after the last button.
     tabWidget->setFocusProxy(nullptr);
     tabWidget->setFocusPolicy(Qt::NoFocus);
-    const QList<QWidget *> order{workDirEdit,          changeWorkDirButton,     tabWidget->tabBar(),
-                                 themeFileTable,       resourceTree,            addThemeFileButton,
-                                 removeThemeFileButton, unpackThemeFileButton,  themeFolderTable,
-                                 addThemeFolderButton, removeThemeFolderButton, packThemeFolderButton};
+    const QList<QWidget *> order{workDirEdit,           changeWorkDirButton,
+                                 tabWidget->tabBar(),   themeFileTable,
+                                 resourceFilterEdit,    resourceTree,
+                                 resourceViewer->focusPart(), addThemeFileButton,
+                                 removeThemeFileButton, unpackThemeFileButton,
+                                 themeFolderTable,      addThemeFolderButton,
+                                 removeThemeFolderButton, packThemeFolderButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -121,6 +127,8 @@ void Velmoro::closeEvent(QCloseEvent *event)
         return;
     }
     saveSettings();
+    // The resources extracted to be opened or dragged out go with the window.
+    scratchDir.reset();
 }
 
 // Starts a pack or unpack in the background; the window paints on but takes
@@ -147,8 +155,10 @@ void Velmoro::finishRun()
         return;
     }
     const RunReport &report = run->report();
-    const WindowMessage message = runReportMessage(run->inputs().texts, report,
-                                                   run->inputs().intoWorkDir);
+    const ThemeRun &inputs = run->inputs();
+    const WindowMessage message = inputs.reportMessage
+                                      ? inputs.reportMessage(report)
+                                      : runReportMessage(inputs.texts, report, inputs.intoWorkDir);
     if (dialogs->showMessage(this, message) && !message.actionText.isEmpty())
         dialogs->openFolder(report.destinations.first());
 }

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "ResourceFilter.h"
 #include "archive/ThemeFailure.h"
 #include "icons/IconStore.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <QVariantMap>
 #include <QVector>
 
 #include <memory>
 
 class BackgroundRun;
 class DialogSeam;
+class ResourceTree;
+class ResourceViewer;
 struct ThemeRun;
 class QAction;
 class QLabel;
@@ -21,7 +25,8 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QTableWidget;
-class QTreeWidget;
+class QTableWidgetItem;
+class QTemporaryDir;
 class QTreeWidgetItem;
 
 // The one main window: a work-directory row above an unpack tab (archives and
@@ -35,6 +40,10 @@ public:
     ~Velmoro() override;
 
     QSize sizeHint() const override;
+
+    // Where a listed archive's row keeps its version ("1.0.0"), in the name
+    // cell beside the ResourceSizeMap (Qt::UserRole).
+    static constexpr int versionRole = Qt::UserRole + 1;
 
     // Replaces the dialogs, message boxes and file manager (not owned); null
     // restores the toolkit's.
@@ -69,6 +78,13 @@ private slots:
     void addThemeFolder();
     void removeThemeFolder();
     void packThemeFolder();
+    void previewResource();
+    void filterResources();
+    void openResource(QTreeWidgetItem *item);
+    void openCurrentResource();
+    void extractSelectedResources();
+    void copyResourcePaths();
+    void updateResourceActions();
 
 private:
     void createActions();
@@ -91,6 +107,12 @@ private:
     void startRun(ThemeRun run);
     void finishRun();
     void acceptFileDrops(QTableWidget *table);
+    void createResourceActions();
+    QWidget *createResourcePane();
+    void showResourceSummary(const QTableWidgetItem *nameCell);
+    void clearResourcePreview();
+    QString extractForDesktop(const QStringList &names, QString &themeName);
+    QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
 
     // The work directory as output paths use it: "/" separators and no final
     // "/"; empty when the field is empty.
@@ -110,7 +132,14 @@ private:
     QTabWidget *tabWidget = nullptr;
     QSplitter *unpackSplitter = nullptr;
     QTableWidget *themeFileTable = nullptr;
-    QTreeWidget *resourceTree = nullptr;
+    ResourceTree *resourceTree = nullptr;
+    QLineEdit *resourceFilterEdit = nullptr;
+    QLabel *resourceSummaryLabel = nullptr;
+    QSplitter *previewSplitter = nullptr;
+    ResourceViewer *resourceViewer = nullptr;
+    QAction *openResourceAction = nullptr;
+    QAction *extractResourcesAction = nullptr;
+    QAction *copyResourcePathAction = nullptr;
     QPushButton *addThemeFileButton = nullptr;
     QPushButton *removeThemeFileButton = nullptr;
     QPushButton *unpackThemeFileButton = nullptr;
@@ -124,11 +153,19 @@ private:
     IconStore iconStore;
     QString lastDialogDir;
     QString previewedArchive; // the archive the preview shows, as its row holds it
+    QString previewedTheme;     // and its theme name
+    QVariantMap previewedSizes; // and its ResourceSizeMap
+    ResourceTreeFilter resourceFilter;
 
     // While the preview is filled: each tree item's children by name (the
     // first child of that name), so finding a folder among thousands of
     // siblings takes one lookup.
     QHash<QTreeWidgetItem *, QHash<QString, QTreeWidgetItem *>> previewChildren;
+
+    // Files extracted to be opened or dragged out, one numbered folder per
+    // time; made when first needed and removed when the window closes.
+    std::unique_ptr<QTemporaryDir> scratchDir;
+    int scratchUses = 0;
 
     DialogSeam *dialogs = nullptr;
     int progressDialogDelay = 500;

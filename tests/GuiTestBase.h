@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -36,6 +37,8 @@ public:
     QList<WindowMessage> messages; // every box, in the order shown
     QQueue<bool> actionAnswers;    // true presses a box's extra button; none left: OK
     QStringList openedFolders;     // handed to the file manager
+    QList<QUrl> openedUrls;        // handed to the desktop's applications
+    bool applicationFound = true;  // what opening a URL answers
 
     QString existingDirectory(QWidget *, const QString &caption, const QString &startDir) override
     {
@@ -57,6 +60,12 @@ public:
     }
 
     void openFolder(const QString &folder) override { openedFolders.append(folder); }
+
+    bool openUrl(const QUrl &url) override
+    {
+        openedUrls.append(url);
+        return applicationFound;
+    }
 };
 
 // While it lives, sees every window as it is shown (by the object name of

@@ -1,15 +1,27 @@
-// The resource preview tree and drag and drop onto the two tables, driven
-// through the real window.
+// The resource preview tree, the pane beside it and what its rows can be
+// used for, and drag and drop onto the two tables, driven through the real
+// window.
 
 #include "GuiTestBase.h"
+#include "app/ResourceViewer.h"
+#include "util/FormatSize.h"
 
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QImage>
+#include <QLabel>
 #include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 #include <QUrl>
+
+#include "app/ImageCanvas.h"
 
 using namespace TestArchive;
 
@@ -24,6 +36,19 @@ private slots:
     void previewsFirstSelectedRow();
     void clearsPreviewWithItsRow();
     void keepsSizeAndTypeInView();
+    void summarisesTheme();
+
+    void showsResource_data();
+    void showsResource();
+    void fitsPictureToPane();
+    void showsNewestSelection();
+    void filtersTree_data();
+    void filtersTree();
+    void extractsSelection_data();
+    void extractsSelection();
+    void opensWithDesktop();
+    void copiesPaths();
+    void dragsCopiesOut();
 
     void dropsOntoTables_data();
     void dropsOntoTables();
@@ -36,7 +61,13 @@ private:
     QTableWidget *table(const char *name) { return widget<QTableWidget>(name); }
     QTreeWidget *tree() { return widget<QTreeWidget>("resourceTree"); }
     void addArchive(const QString &file);
+    void previewArchive(const QList<Entry> &entries);
+    QTreeWidgetItem *treeRow(const QString &path);
+    void choose(const QStringList &paths);
+    ResourceViewer *pane() { return widget<ResourceViewer>("resourceViewer"); }
+    QString paneText();
     static QString dump(const QTreeWidgetItem *item);
+    static QString dumpShown(const QTreeWidgetItem *item);
     bool drag(QTableWidget *table, QEvent::Type type, const QStringList &names);
 };
 
@@ -44,6 +75,83 @@ void TestPreview::addArchive(const QString &file)
 {
     dialogs.fileLists.enqueue({file});
     QMetaObject::invokeMethod(window.get(), "addThemeFile");
+}
+
+// Lists the theme `demo` with these entries and previews it.
+void TestPreview::previewArchive(const QList<Entry> &entries)
+{
+    writeFile(path("t.tsk"), build("demo", entries));
+    addArchive(path("t.tsk"));
+    table("themeFileTable")->selectRow(0);
+}
+
+// The tree's row for a path below the theme ("img/bg.png"); "" for the top row.
+QTreeWidgetItem *TestPreview::treeRow(const QString &resource)
+{
+    QTreeWidgetItem *item = tree()->topLevelItem(0);
+    for (const QString &name : resource.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; item && i < item->childCount() && !next; ++i) {
+            if (item->child(i)->text(0) == name)
+                next = item->child(i);
+        }
+        item = next;
+    }
+    if (!item)
+        qFatal("no row %s", qPrintable(resource));
+    return item;
+}
+
+// Selects exactly these rows; the last becomes the current one.
+void TestPreview::choose(const QStringList &paths)
+{
+    tree()->clearSelection();
+    for (const QString &resource : paths) {
+        tree()->setCurrentItem(treeRow(resource), 0, QItemSelectionModel::Select);
+    }
+}
+
+// What the pane shows once its read is over: "image:" and the caption,
+// "text:" and the text, or "message:" and the message.
+QString TestPreview::paneText()
+{
+    ResourceViewer *viewer = pane();
+    if (!QTest::qWaitFor([viewer] { return !viewer->isLoading(); }, 20000))
+        return QStringLiteral("<still reading>");
+    QWidget *page = viewer->currentWidget();
+    if (page->objectName() == QLatin1String("imagePage"))
+        return QStringLiteral("image:") + viewer->findChild<QLabel *>("imageCaption")->text();
+    if (auto *text = qobject_cast<QPlainTextEdit *>(page))
+        return QStringLiteral("text:") + text->toPlainText();
+    return QStringLiteral("message:") + viewer->findChild<QLabel *>("messageLabel")->text();
+}
+
+// The rows a filter leaves in view, by name.
+QString TestPreview::dumpShown(const QTreeWidgetItem *item)
+{
+    QString text = item->text(0);
+    QStringList children;
+    for (int i = 0; i < item->childCount(); ++i) {
+        if (!item->child(i)->isHidden())
+            children.append(dumpShown(item->child(i)));
+    }
+    if (!children.isEmpty())
+        text += QLatin1Char('{') + children.join(QLatin1Char(',')) + QLatin1Char('}');
+    return text;
+}
+
+static QByteArray imageBytes(int width, int height, const char *format)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, width / 2, height / 2, Qt::red);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 // "name[size|type]{children}", with the size and type only where they are set.
@@ -184,6 +292,322 @@ void TestPreview::keepsSizeAndTypeInView()
     QCOMPARE(top->child(0)->toolTip(0), QString::fromLatin1(longName));              // the folder
     QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png"));     // the file
     QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(), QDir::toNativeSeparators(path("long.tsk")));
+}
+
+void TestPreview::summarisesTheme()
+{
+    previewArchive({{"/a", "1"}, {"/b/c", "22"}, {"/a", "333"}});
+    auto *summary = widget<QLabel>("resourceSummaryLabel");
+    // Distinct resources, as an unpack leaves them: the later "/a" counts.
+    QCOMPARE(summary->text(), QStringLiteral("demo · 版本 1.0.0 · 2 个资源 · 共 5 B"));
+    click("removeThemeFileButton");
+    QCOMPARE(summary->text(), QString());
+    QCOMPARE(paneText(), QStringLiteral("message:选择一个资源文件即可在这里预览。"));
+}
+
+void TestPreview::showsResource_data()
+{
+    QTest::addColumn<QList<Entry>>("entries");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("archiveGone"); // deleted after it was listed
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray png = imageBytes(64, 48, "PNG");
+    const QByteArray jpeg = imageBytes(30, 20, "JPEG");
+    const QByteArray bigText(1024 * 1024 + 1, 'a');
+    const QString pixels = QStringLiteral("image:%1 x %2 像素\n%3");
+    QTest::newRow("picture with transparency")
+        << QList<Entry>{{"/img/bg.png", png}, {"/a.txt", "a"}} << "img/bg.png" << false
+        << pixels.arg(64).arg(48).arg(formatSize(png.size()));
+    QTest::newRow("extension in capitals")
+        << QList<Entry>{{"/photo.JPG", jpeg}} << "photo.JPG" << false
+        << pixels.arg(30).arg(20).arg(formatSize(jpeg.size()));
+    QTest::newRow("xml as text")
+        << QList<Entry>{{"/theme.xml", "<theme name=\"蓝\"/>"}} << "theme.xml" << false
+        << "text:<theme name=\"蓝\"/>";
+    QTest::newRow("unknown type that is UTF-8")
+        << QList<Entry>{{"/song.lrc", "[00:01]你好"}} << "song.lrc" << false << "text:[00:01]你好";
+    QTest::newRow("later of two entries of one name")
+        << QList<Entry>{{"/a.txt", "first"}, {"/a.txt", "second"}} << "a.txt" << false << "text:second";
+    QTest::newRow("binary of unknown type")
+        << QList<Entry>{{"/click.ogg", QByteArray("\x00\x01\xff", 3)}} << "click.ogg" << false
+        << "message:类型：.ogg\n大小：3 B";
+    QTest::newRow("binary without extension")
+        << QList<Entry>{{"/blob", "\xff\xfe"}} << "blob" << false << "message:类型：（无扩展名）\n大小：2 B";
+    QTest::newRow("damaged picture")
+        << QList<Entry>{{"/broken.png", "not a picture"}} << "broken.png" << false
+        << "message:类型：.png\n大小：13 B";
+    QTest::newRow("text over 1 MiB")
+        << QList<Entry>{{"/big.txt", bigText}} << "big.txt" << false
+        << "message:文件太大，无法预览\n大小：" + formatSize(bigText.size());
+    QTest::newRow("unknown type over 1 MiB, not read")
+        << QList<Entry>{{"/big.bin", bigText}} << "big.bin" << false
+        << "message:类型：.bin\n大小：" + formatSize(bigText.size());
+    QTest::newRow("picture over 64 MiB")
+        << QList<Entry>{{"/huge.png", QByteArray(64 * 1024 * 1024 + 1, '\0')}} << "huge.png" << false
+        << "message:文件太大，无法预览\n大小：" + formatSize(64 * 1024 * 1024 + 1);
+    // A tiny file that claims a picture of 30,000 x 30,000 pixels.
+    QTest::newRow("picture that would be too large decoded")
+        << QList<Entry>{{"/vast.pbm", "P4\n30000 30000\n" + QByteArray(64, '\xff')}} << "vast.pbm" << false
+        << "message:文件太大，无法预览\n大小：79 B";
+    QTest::newRow("a folder") << QList<Entry>{{"/img/a.png", png}} << "img" << false
+                              << "message:选择一个资源文件即可在这里预览。";
+    QTest::newRow("the theme") << QList<Entry>{{"/a.png", png}} << "" << false
+                               << "message:选择一个资源文件即可在这里预览。";
+    QTest::newRow("archive deleted after it was listed")
+        << QList<Entry>{{"/a.txt", "a"}} << "a.txt" << true
+        << "message:无法读取这个资源。\n找不到这个主题文件，它可能已被移动、改名或删除。请把它重新加入列表。";
+}
+
+void TestPreview::showsResource()
+{
+    QFETCH(QList<Entry>, entries);
+    QFETCH(QString, chosen);
+    QFETCH(bool, archiveGone);
+    QFETCH(QString, expected);
+    previewArchive(entries);
+    if (archiveGone)
+        QFile::remove(path("t.tsk"));
+    choose({chosen});
+    QCOMPARE(paneText(), expected);
+}
+
+// Scaled down to fit, never enlarged, on a window of its first size.
+void TestPreview::fitsPictureToPane()
+{
+    previewArchive({{"/small.png", imageBytes(32, 16, "PNG")}, {"/wide.png", imageBytes(3000, 1000, "PNG")}});
+    window->resize(800, 450);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *canvas = pane()->findChild<ImageCanvas *>("imageCanvas");
+
+    choose({"small.png"});
+    QCOMPARE(paneText(), QStringLiteral("image:32 x 16 像素\n") + formatSize(imageBytes(32, 16, "PNG").size()));
+    QCOMPARE(canvas->imageRect().size(), QSize(32, 16));
+
+    choose({"wide.png"});
+    QVERIFY(paneText().startsWith(QStringLiteral("image:3000 x 1000 像素\n")));
+    const QRect shown = canvas->imageRect();
+    QVERIFY2(canvas->contentsRect().contains(shown), "the picture overflows the pane");
+    QVERIFY2(shown.width() >= canvas->contentsRect().width() - 1, "the picture does not fill the pane's width");
+    QVERIFY(qAbs(shown.width() - 3 * shown.height()) <= 3); // in proportion
+    QVERIFY(shown.width() >= 100); // the pane is wide enough to see it at 800 x 450
+}
+
+// A large picture still decoding when a small text is chosen: the text shows,
+// and the picture never replaces it.
+void TestPreview::showsNewestSelection()
+{
+    previewArchive({{"/large.png", imageBytes(4000, 4000, "PNG")}, {"/note.txt", "note"}});
+    choose({"large.png"});
+    choose({"note.txt"});
+    QCOMPARE(paneText(), QStringLiteral("text:note"));
+    QTest::qWait(1500); // time enough for the picture to be done
+    QCOMPARE(paneText(), QStringLiteral("text:note"));
+    choose({"large.png"});
+    QVERIFY(paneText().startsWith(QStringLiteral("image:4000 x 4000 像素")));
+}
+
+void TestPreview::filtersTree_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("shown");
+    const QString all = "demo{skin{play.jpg},img{icons{Play.png},bg.png},readme,theme.xml}";
+    QTest::newRow("no filter") << "" << all;
+    QTest::newRow("letter case ignored, folders above kept")
+        << "play" << "demo{skin{play.jpg},img{icons{Play.png}}}";
+    QTest::newRow("across folders") << "s/p" << "demo{img{icons{Play.png}}}";
+    QTest::newRow("a folder's name keeps what it holds") << "SKIN" << "demo{skin{play.jpg}}";
+    QTest::newRow("a folder with its separator") << "img/" << "demo{img{icons{Play.png},bg.png}}";
+    QTest::newRow("file names only") << "me" << "demo{readme,theme.xml}";
+    QTest::newRow("nothing matches") << "nothing" << "demo";
+}
+
+void TestPreview::filtersTree()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, shown);
+    previewArchive({{"/img/bg.png", "b"}, {"/img/icons/Play.png", "p"}, {"/skin/play.jpg", "j"},
+                    {"/theme.xml", "x"}, {"/readme", "r"}});
+    tree()->collapseAll();
+    tree()->selectAll();
+    auto *field = widget<QLineEdit>("resourceFilterEdit");
+    QTest::keyClicks(field, filter);
+    QCOMPARE(dumpShown(tree()->topLevelItem(0)), shown);
+    for (QTreeWidgetItemIterator it(tree()); *it; ++it) {
+        if (!(*it)->isHidden() && (*it)->childCount() > 0 && !filter.isEmpty())
+            QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
+        bool outOfView = false;
+        for (const QTreeWidgetItem *item = *it; item; item = item->parent())
+            outOfView = outOfView || item->isHidden();
+        if (outOfView) // no longer chosen
+            QVERIFY2(!(*it)->isSelected(), qPrintable((*it)->text(0)));
+    }
+
+    // The filter stays when the theme is previewed again, and goes when cleared.
+    table("themeFileTable")->clearSelection();
+    table("themeFileTable")->selectRow(0);
+    QCOMPARE(dumpShown(tree()->topLevelItem(0)), shown);
+    field->clear();
+    QCOMPARE(dumpShown(tree()->topLevelItem(0)),
+             QStringLiteral("demo{skin{play.jpg},img{icons{Play.png},bg.png},readme,theme.xml}"));
+}
+
+void TestPreview::extractsSelection_data()
+{
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<QString>("setUp"); // "", "cancel" (the folder dialog), "damaged" (the archive, after listing)
+    QTest::addColumn<QStringList>("files"); // below the chosen folder, with their contents
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("two files")
+        << QStringList{"img/bg.png", "theme.xml"} << ""
+        << QStringList{"demo/img/bg.png=b", "demo/theme.xml=x"} << "所选的 2 个资源已解压到文件夹 %1 下！";
+    QTest::newRow("a folder takes what it holds")
+        << QStringList{"img"} << ""
+        << QStringList{"demo/img/bg.png=b", "demo/img/icons/play.png=p"} << "所选的 2 个资源已解压到文件夹 %1 下！";
+    QTest::newRow("a folder and a file inside it")
+        << QStringList{"img/icons", "img/icons/play.png"} << ""
+        << QStringList{"demo/img/icons/play.png=p"} << "所选的 1 个资源已解压到文件夹 %1 下！";
+    QTest::newRow("the theme itself")
+        << QStringList{""} << ""
+        << QStringList{"demo/img/bg.png=b", "demo/img/icons/play.png=p", "demo/skin/a.jpg=a", "demo/theme.xml=x"}
+        << "所选的 4 个资源已解压到文件夹 %1 下！";
+    QTest::newRow("folder dialog cancelled") << QStringList{"theme.xml"} << "cancel" << QStringList{} << "";
+    QTest::newRow("archive damaged after it was listed")
+        << QStringList{"theme.xml"} << "damaged" << QStringList{}
+        << "所选资源没有全部解压：\n主题文件已损坏，没有解压。请重新获取这个主题文件。";
+}
+
+void TestPreview::extractsSelection()
+{
+    QFETCH(QStringList, chosen);
+    QFETCH(QString, setUp);
+    QFETCH(QStringList, files);
+    QFETCH(QString, text);
+    const QList<Entry> entries{{"/img/bg.png", "b"}, {"/img/icons/play.png", "p"}, {"/skin/a.jpg", "a"}, {"/theme.xml", "x"}};
+    previewArchive(entries);
+    if (setUp == QLatin1String("damaged"))
+        writeFile(path("t.tsk"), build("demo", entries).left(70));
+    QDir().mkpath(path("out"));
+    setWorkDir(path("work"));
+    dialogs.folders.enqueue(setUp == QLatin1String("cancel") ? QString() : path("out"));
+    dialogs.actionAnswers.enqueue(true);
+
+    choose(chosen);
+    auto *extract = widget<QAction>("extractResourcesAction");
+    QVERIFY(tree()->actions().contains(extract)); // in the tree's context menu
+    QVERIFY(extract->isEnabled());
+    extract->trigger();
+    waitForRunEnd();
+
+    QCOMPARE(dialogs.requests.size(), 2); // the file dialog that added the archive, then this one
+    QCOMPARE(dialogs.requests[1].caption, QStringLiteral("选择解压到的文件夹"));
+    QCOMPARE(dialogs.requests[1].startDir, path("work"));
+    QStringList written;
+    const QMap<QString, QByteArray> out = listTree(path("out"));
+    for (auto it = out.constBegin(); it != out.constEnd(); ++it)
+        written.append(it.key() + QLatin1Char('=') + QString::fromUtf8(it.value()));
+    QCOMPARE(written, files);
+    if (text.isEmpty()) {
+        QCOMPARE(dialogs.messages.size(), 0);
+        return;
+    }
+    QCOMPARE(dialogs.messages.size(), 1);
+    const WindowMessage &box = dialogs.messages[0];
+    QCOMPARE(box.title, QStringLiteral("解压所选资源"));
+    if (files.isEmpty()) {
+        QCOMPARE(box.kind, WindowMessage::Kind::Warning);
+        QCOMPARE(box.text, text);
+        QVERIFY2(box.details.contains(QStringLiteral("The theme file is damaged.")), qPrintable(box.details));
+        QCOMPARE(dialogs.openedFolders, QStringList());
+    } else {
+        QCOMPARE(box.kind, WindowMessage::Kind::Information);
+        QCOMPARE(box.text, text.arg(QDir::toNativeSeparators(path("out/demo"))));
+        QCOMPARE(box.actionText, QStringLiteral("打开文件夹"));
+        QCOMPARE(dialogs.openedFolders, QStringList{path("out/demo")});
+    }
+}
+
+// Double-click or Enter hands a copy of the resource to the desktop; the
+// copies go when the window closes.
+void TestPreview::opensWithDesktop()
+{
+    previewArchive({{"/img/bg.png", "picture"}, {"/img/icons/a.png", "a"}});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto centreOf = [this](const QString &resource) {
+        return tree()->visualItemRect(treeRow(resource)).center();
+    };
+
+    QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/bg.png"));
+    QCOMPARE(dialogs.openedUrls.size(), 1);
+    const QString opened = dialogs.openedUrls[0].toLocalFile();
+    QVERIFY2(opened.endsWith(QLatin1String("/demo/img/bg.png")), qPrintable(opened));
+    QCOMPARE(readFile(opened), QByteArray("picture"));
+    QCOMPARE(QFileInfo(opened).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"bg.png"}); // that resource only
+    const QString scratch = QDir::tempPath() + QLatin1Char('/')
+                            + QDir(QDir::tempPath()).relativeFilePath(opened).section(QLatin1Char('/'), 0, 0);
+    QVERIFY(scratch.startsWith(QDir::tempPath() + QLatin1String("/velmoro-")));
+
+    QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/icons"));
+    QCOMPARE(dialogs.openedUrls.size(), 1); // a folder only opens in the tree
+
+    tree()->setFocus();
+    tree()->setCurrentItem(treeRow("img/icons/a.png"));
+    QTest::keyClick(tree(), Qt::Key_Return);
+    QCOMPARE(dialogs.openedUrls.size(), 2);
+    QCOMPARE(readFile(dialogs.openedUrls[1].toLocalFile()), QByteArray("a"));
+
+    dialogs.applicationFound = false;
+    widget<QAction>("openResourceAction")->trigger();
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("系统中没有可以打开 img/icons/a.png 的程序。"));
+
+    QVERIFY(QFileInfo::exists(scratch));
+    QVERIFY(window->close());
+    QVERIFY2(!QFileInfo::exists(scratch), qPrintable(scratch));
+}
+
+void TestPreview::copiesPaths()
+{
+    previewArchive({{"/img/bg.png", "b"}, {"/skin/a.jpg", "a"}});
+    choose({"img/bg.png", "", "skin"});
+    widget<QAction>("copyResourcePathAction")->trigger();
+    // The top row is the theme itself, not a path inside it.
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("img/bg.png\nskin"));
+}
+
+// Rows dragged out carry copies of what they stand for; dropped on the
+// window's own tables, they are not listed.
+void TestPreview::dragsCopiesOut()
+{
+    previewArchive({{"/img/bg.png", "b"}, {"/img/more.tsk", demoArchive()}, {"/theme.xml", "x"}});
+    choose({"img", "img/bg.png", "theme.xml"});
+    std::unique_ptr<QMimeData> data(tree()->model()->mimeData(tree()->selectionModel()->selectedIndexes()));
+    QVERIFY(data);
+    QStringList files;
+    for (const QUrl &url : data->urls())
+        files.append(url.toLocalFile());
+    files.sort();
+    QCOMPARE(files.size(), 2); // bg.png goes with its folder
+    QVERIFY(files[0].endsWith(QLatin1String("/demo/img")));
+    QVERIFY(files[1].endsWith(QLatin1String("/demo/theme.xml")));
+    QCOMPARE(readFile(files[0] + "/bg.png"), QByteArray("b"));
+    QCOMPARE(readFile(files[0] + "/more.tsk"), demoArchive());
+    QCOMPARE(readFile(files[1]), QByteArray("x"));
+
+    for (const char *name : {"themeFileTable", "themeFolderTable"}) {
+        QTableWidget *target = table(name);
+        const int rows = target->rowCount();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target->viewport(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target->viewport(), &drop);
+        QCOMPARE(target->rowCount(), rows);
+    }
 }
 
 // Sends a drag event with file URLs to the table's viewport, where drags

@@ -100,6 +100,13 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(files->selectionBehavior(), QAbstractItemView::SelectRows);
     auto *tree = widget<QTreeWidget>("resourceTree");
     QCOMPARE(tree->headerItem()->text(0), QStringLiteral("资源文件名"));
+    QCOMPARE(tree->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(tree->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QStringList menu;
+    for (const QAction *action : tree->actions())
+        menu.append(action->text());
+    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径"}));
+    QVERIFY(!widget<QLineEdit>("resourceFilterEdit")->placeholderText().isEmpty());
     QCOMPARE(tree->headerItem()->text(1), QStringLiteral("大小"));
     QCOMPARE(tree->headerItem()->text(2), QStringLiteral("类型"));
 
@@ -659,13 +666,20 @@ void TestVelmoro::toolkitBoxOffersFolder()
 void TestVelmoro::tabLeavesTables_data()
 {
     QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("previewed"); // the resource the pane shows, if any
     QTest::addColumn<QStringList>("chain"); // focus after each Tab from the work-directory field
     QTest::newRow("unpack tab")
-        << "unpackTab"
-        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFileTable", "resourceTree",
-                       "addThemeFileButton", "removeThemeFileButton", "unpackThemeFileButton", "workDirEdit"};
+        << "unpackTab" << ""
+        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFileTable", "resourceFilterEdit",
+                       "resourceTree", "addThemeFileButton", "removeThemeFileButton", "unpackThemeFileButton",
+                       "workDirEdit"};
+    QTest::newRow("unpack tab, the pane showing text")
+        << "unpackTab" << "b"
+        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFileTable", "resourceFilterEdit",
+                       "resourceTree", "textView", "addThemeFileButton", "removeThemeFileButton",
+                       "unpackThemeFileButton", "workDirEdit"};
     QTest::newRow("pack tab")
-        << "packTab"
+        << "packTab" << ""
         << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFolderTable",
                        "addThemeFolderButton", "removeThemeFolderButton", "packThemeFolderButton", "workDirEdit"};
 }
@@ -673,6 +687,7 @@ void TestVelmoro::tabLeavesTables_data()
 void TestVelmoro::tabLeavesTables()
 {
     QFETCH(QString, page);
+    QFETCH(QString, previewed);
     QFETCH(QStringList, chain);
     for (const char *name : {"f0", "f1"})
         QDir().mkpath(path(QLatin1String(name)));
@@ -687,6 +702,12 @@ void TestVelmoro::tabLeavesTables()
 
     auto *table = widget<QTableWidget>(page == QLatin1String("unpackTab") ? "themeFileTable" : "themeFolderTable");
     QVERIFY(!table->tabKeyNavigation());
+    if (!previewed.isEmpty()) {
+        selectRows(table, {1}); // theme b, whose one resource is the text "b"
+        auto *tree = widget<QTreeWidget>("resourceTree");
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        QTRY_VERIFY(widget<QWidget>("textView")->isVisible());
+    }
     widget<QLineEdit>("workDirEdit")->setFocus();
     QStringList reached;
     for (int i = 0; i < chain.size(); ++i) {

@@ -1,0 +1,359 @@
+// Looking inside the previewed theme: the pane that shows the selected
+// resource, the filter over the tree, the summary above it, and what the
+// tree's rows can be used for (open, extract, copy their paths, drag out).
+
+#include "Velmoro.h"
+
+#include "BackgroundRun.h"
+#include "DialogSeam.h"
+#include "FailureReason.h"
+#include "ResourceFilter.h"
+#include "ResourcePaths.h"
+#include "ResourceTree.h"
+#include "ResourceViewer.h"
+#include "archive/ThemeNames.h"
+#include "archive/ThemeReader.h"
+#include "util/FormatSize.h"
+
+#include <QAbstractFileIconProvider>
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace {
+
+// The box at the end of extracting a selection: one archive, so it speaks of
+// the resources rather than counting themes; its details are those of every
+// run.
+WindowMessage selectionReportMessage(const QString &title, qsizetype count, const RunReport &report)
+{
+    WindowMessage message;
+    message.title = title;
+    if (report.failures.isEmpty() && report.notDone.isEmpty()) {
+        message.text = Velmoro::tr("所选的 %1 个资源已解压到文件夹 %2 下！")
+                           .arg(count)
+                           .arg(QDir::toNativeSeparators(report.destinations.value(0)));
+        message.actionText = Velmoro::tr("打开文件夹");
+        return message;
+    }
+    message.kind = WindowMessage::Kind::Warning;
+    if (!report.failures.isEmpty()) {
+        message.text = Velmoro::tr("所选资源没有全部解压：") + QLatin1Char('\n')
+                       + report.failures.first().reason;
+    } else {
+        const UnfinishedTheme &stopped = report.notDone.first();
+        message.text = Velmoro::tr("已取消解压所选资源。");
+        if (!stopped.writtenFiles.isEmpty())
+            message.text += Velmoro::tr("已写出的 %1 个文件在 %2 中。")
+                                .arg(stopped.writtenFiles.size())
+                                .arg(QDir::toNativeSeparators(stopped.folder));
+    }
+    message.details = runReportDetails(report);
+    return message;
+}
+
+} // namespace
+
+QWidget *Velmoro::createResourcePane()
+{
+    resourceFilterEdit = new QLineEdit;
+    resourceFilterEdit->setObjectName(QStringLiteral("resourceFilterEdit"));
+    resourceFilterEdit->setPlaceholderText(tr("筛选资源（路径中含有的文字）"));
+    resourceFilterEdit->setClearButtonEnabled(true);
+    connect(resourceFilterEdit, &QLineEdit::textChanged, this, &Velmoro::filterResources);
+    // Ready before the first keystroke: a person clicks into the field first.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now == resourceFilterEdit)
+            resourceFilter.prepare(resourceTree->topLevelItem(0));
+    });
+
+    resourceSummaryLabel = new QLabel;
+    resourceSummaryLabel->setObjectName(QStringLiteral("resourceSummaryLabel"));
+    resourceSummaryLabel->setTextFormat(Qt::PlainText);
+    // A long theme name must not widen the window: the label gives way and
+    // its tooltip holds the whole text.
+    resourceSummaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    resourceViewer = new ResourceViewer;
+    resourceViewer->setObjectName(QStringLiteral("resourceViewer"));
+
+    previewSplitter = new QSplitter;
+    previewSplitter->setObjectName(QStringLiteral("previewSplitter"));
+    previewSplitter->addWidget(resourceTree);
+    previewSplitter->addWidget(resourceViewer);
+    previewSplitter->setStretchFactor(0, 3);
+    previewSplitter->setStretchFactor(1, 2);
+    previewSplitter->setSizes({300, 220});
+    previewSplitter->setChildrenCollapsible(false);
+
+    connect(resourceTree, &QTreeWidget::itemSelectionChanged, this, &Velmoro::previewResource);
+    connect(resourceTree, &ResourceTree::openRequested, this, &Velmoro::openResource);
+    resourceTree->filesForDrag = [this](const QList<QTreeWidgetItem *> &items) {
+        return filesForDrag(items);
+    };
+    createResourceActions();
+
+    auto *layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(resourceFilterEdit);
+    layout->addWidget(previewSplitter, 1);
+    layout->addWidget(resourceSummaryLabel);
+    auto *pane = new QWidget;
+    pane->setObjectName(QStringLiteral("resourcePane"));
+    pane->setLayout(layout);
+    return pane;
+}
+
+void Velmoro::createResourceActions()
+{
+    const auto makeAction = [this](QAction *&action, const char *name, const QString &text) {
+        action = new QAction(text, this);
+        action->setObjectName(QLatin1String(name));
+        resourceTree->addAction(action);
+    };
+    makeAction(openResourceAction, "openResourceAction", tr("打开"));
+    connect(openResourceAction, &QAction::triggered, this, &Velmoro::openCurrentResource);
+    makeAction(extractResourcesAction, "extractResourcesAction", tr("解压所选到…"));
+    connect(extractResourcesAction, &QAction::triggered, this, &Velmoro::extractSelectedResources);
+    makeAction(copyResourcePathAction, "copyResourcePathAction", tr("复制路径"));
+    copyResourcePathAction->setShortcut(QKeySequence::Copy);
+    copyResourcePathAction->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyResourcePathAction, &QAction::triggered, this, &Velmoro::copyResourcePaths);
+    resourceTree->setContextMenuPolicy(Qt::ActionsContextMenu);
+    updateResourceActions();
+}
+
+void Velmoro::updateResourceActions()
+{
+    const bool anySelected = !resourceTree->selectedItems().isEmpty();
+    openResourceAction->setEnabled(isResourceFile(resourceTree->currentItem(), previewedSizes));
+    extractResourcesAction->setEnabled(anySelected);
+    copyResourcePathAction->setEnabled(anySelected);
+}
+
+void Velmoro::showResourceSummary(const QTableWidgetItem *nameCell)
+{
+    qint64 total = 0;
+    for (auto it = previewedSizes.constBegin(); it != previewedSizes.constEnd(); ++it)
+        total += it.value().toInt();
+    const QString summary = tr("%1 · 版本 %2 · %3 个资源 · 共 %4")
+                                .arg(nameCell->text(), nameCell->data(versionRole).toString())
+                                .arg(previewedSizes.size())
+                                .arg(formatSize(total));
+    resourceSummaryLabel->setText(summary);
+    resourceSummaryLabel->setToolTip(summary);
+}
+
+void Velmoro::clearResourcePreview()
+{
+    resourceFilter.reset();
+    resourceTree->clear();
+    previewedArchive.clear();
+    previewedTheme.clear();
+    previewedSizes.clear();
+    resourceSummaryLabel->clear();
+    resourceSummaryLabel->setToolTip(QString());
+    resourceViewer->showHint();
+}
+
+// The pane shows the current row when it is selected, else the first
+// selected one; a folder, the theme itself or no row gives its hint.
+void Velmoro::previewResource()
+{
+    updateResourceActions();
+    QTreeWidgetItem *item = resourceTree->currentItem();
+    if (!item || !item->isSelected()) {
+        const QList<QTreeWidgetItem *> selected = resourceTree->selectedItems();
+        item = selected.isEmpty() ? nullptr : selected.first();
+    }
+    if (!isResourceFile(item, previewedSizes)) {
+        resourceViewer->showHint();
+        return;
+    }
+    const QString path = resourcePath(item);
+    const QString type = item->text(2);
+    QIcon icon = type.isEmpty() ? QIcon() : iconStore.icon(type, true);
+    if (icon.isNull())
+        icon = iconStore.standardIcon(QAbstractFileIconProvider::File, true);
+    resourceViewer->showResource(previewedArchive, QLatin1Char('/') + path,
+                                 previewedSizes.value(path).toLongLong(), icon);
+}
+
+void Velmoro::filterResources()
+{
+    resourceFilter.apply(resourceTree->topLevelItem(0), resourceFilterEdit->text());
+    // What the filter hides is no longer chosen: extracting or copying the
+    // selection never takes rows the user cannot see.
+    const QList<QTreeWidgetItem *> selected = resourceTree->selectedItems();
+    for (QTreeWidgetItem *item : selected) {
+        if (ResourceTreeFilter::hides(item))
+            item->setSelected(false);
+    }
+}
+
+// Extracts the entries into a new folder of the window's own temporary
+// folder, for the desktop; returns that folder, or nothing when the
+// extraction failed, after saying why. `themeName` receives the theme name
+// the archive holds now.
+QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
+{
+    if (names.isEmpty())
+        return {};
+    if (!scratchDir) {
+        scratchDir =
+            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmoro-XXXXXX"));
+        if (!scratchDir->isValid()) {
+            scratchDir.reset();
+            return {};
+        }
+    }
+    // A fresh folder each time: two themes of one name never mix.
+    QString targetDir = scratchDir->filePath(QString::number(++scratchUses)) + QLatin1Char('/');
+    ThemeReader reader;
+    reader.themeFilePath = previewedArchive;
+    reader.targetDir = targetDir;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool done = reader.extractEntries(names);
+    QApplication::restoreOverrideCursor();
+    if (!done) {
+        WindowMessage message;
+        message.kind = WindowMessage::Kind::Warning;
+        message.title = tr("取出资源");
+        message.text = QDir::toNativeSeparators(previewedArchive) + tr("：")
+                       + failureReason(RunKind::Unpack, reader.failure);
+        message.details = reader.errorString;
+        if (!reader.systemError.isEmpty())
+            message.details += QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.systemError);
+        dialogs->showMessage(this, message);
+        return {};
+    }
+    themeName = reader.themeName;
+    return targetDir;
+}
+
+// Where the extractor put the resource or folder at `path` below the theme
+// folder: the theme folder's and the entry's components below the target,
+// as it computes them.
+static QString extractedPath(const QString &targetDir, const QString &themeName,
+                             const QString &path)
+{
+    QStringList components = ThemeNames::themeFolderComponents(themeName);
+    if (!path.isEmpty())
+        components += ThemeNames::entryComponents(themeName, QLatin1Char('/') + path);
+    return targetDir + components.join(QLatin1Char('/'));
+}
+
+// What a drag of these rows carries: copies of what they stand for, one file
+// or folder per row that none of the others holds.
+QStringList Velmoro::filesForDrag(const QList<QTreeWidgetItem *> &items)
+{
+    QString themeName;
+    const QString targetDir = extractForDesktop(entryNamesOf(items, previewedSizes), themeName);
+    if (targetDir.isEmpty())
+        return {};
+    QStringList paths;
+    for (const QTreeWidgetItem *item : outermostItems(items)) {
+        const QString path = extractedPath(targetDir, themeName, resourcePath(item));
+        if (QFileInfo::exists(path))
+            paths.append(path);
+    }
+    return paths;
+}
+
+void Velmoro::openCurrentResource()
+{
+    openResource(resourceTree->currentItem());
+}
+
+// Hands a resource file to the desktop's application for its type; folders
+// only open and close in the tree.
+void Velmoro::openResource(QTreeWidgetItem *item)
+{
+    if (!isResourceFile(item, previewedSizes))
+        return;
+    const QString path = resourcePath(item);
+    QString themeName;
+    const QString targetDir = extractForDesktop({QLatin1Char('/') + path}, themeName);
+    const QString file = extractedPath(targetDir, themeName, path);
+    if (targetDir.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    if (!dialogs->openUrl(QUrl::fromLocalFile(file))) {
+        WindowMessage message;
+        message.kind = WindowMessage::Kind::Warning;
+        message.title = tr("打开");
+        message.text = tr("系统中没有可以打开 %1 的程序。").arg(path);
+        dialogs->showMessage(this, message);
+    }
+}
+
+void Velmoro::copyResourcePaths()
+{
+    QStringList paths;
+    for (const QTreeWidgetItem *item : resourceTree->selectedItems()) {
+        if (item->parent()) // the top row is the theme, not a path inside it
+            paths.append(resourcePath(item));
+    }
+    if (!paths.isEmpty())
+        QApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
+}
+
+void Velmoro::extractSelectedResources()
+{
+    const QStringList names = entryNamesOf(resourceTree->selectedItems(), previewedSizes);
+    if (names.isEmpty() || activeRun)
+        return;
+    const QString chosen =
+        dialogs->existingDirectory(this, tr("选择解压到的文件夹"), workDirEdit->text());
+    if (chosen.isEmpty())
+        return;
+    QString targetDir = QDir::fromNativeSeparators(chosen);
+    if (!targetDir.endsWith(QLatin1Char('/')))
+        targetDir += QLatin1Char('/');
+
+    ThemeRun run;
+    run.items = {previewedArchive};
+    run.names = {previewedTheme};
+    run.texts.title = tr("解压所选资源");
+    run.progressLabel = tr("正在从主题 %1 中解压所选资源（%2/%3）");
+    run.sizeOf = [sizes = previewedSizes, names](int) {
+        qint64 total = 0;
+        for (const QString &name : names)
+            total += sizes.value(name.mid(1)).toInt();
+        return total;
+    };
+    run.runOne = [archive = previewedArchive, targetDir, names](int, const ThemeAdvance &advance) {
+        ThemeReader reader;
+        reader.themeFilePath = archive;
+        reader.targetDir = targetDir;
+        reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
+        ThemeOutcome outcome;
+        reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
+        outcome.done = reader.extractEntries(names);
+        const QString themeFolder =
+            targetDir + ThemeNames::themeFolderComponents(reader.themeName).join(QLatin1Char('/'));
+        if (outcome.done) {
+            outcome.destination = QDir::cleanPath(themeFolder);
+            outcome.writtenFiles.clear();
+        } else {
+            outcome.failure = reader.failure;
+            outcome.reason = failureReason(RunKind::Unpack, reader.failure);
+            outcome.message = reader.errorString;
+            outcome.systemError = reader.systemError;
+            outcome.writtenFolder = themeFolder;
+        }
+        return outcome;
+    };
+    run.reportMessage = [title = run.texts.title, count = names.size()](const RunReport &report) {
+        return selectionReportMessage(title, count, report);
+    };
+    startRun(std::move(run));
+}
