@@ -12,9 +12,9 @@
 class DragSource : public QLabel
 {
 public:
-    explicit DragSource(const QStringList &paths) : paths(paths)
+    explicit DragSource(const QStringList &dragged) : paths(dragged)
     {
-        setText(QStringLiteral("drag me: ") + paths.join(QStringLiteral(", ")));
+        setText(QStringLiteral("drag me: ") + dragged.join(QStringLiteral(", ")));
         setMinimumSize(300, 100);
     }
 
@@ -24,10 +24,10 @@ protected:
         QList<QUrl> urls;
         for (const QString &path : paths)
             urls.append(QUrl::fromLocalFile(path));
-        auto *data = new QMimeData;
-        data->setUrls(urls);
+        auto *mime = new QMimeData;
+        mime->setUrls(urls);
         auto *drag = new QDrag(this);
-        drag->setMimeData(data);
+        drag->setMimeData(mime);
         drag->exec(Qt::CopyAction);
     }
 
