@@ -33,7 +33,8 @@ void workThrough(ThemeRun &run, RunProgress &progress, RunReport &report)
         } else if (stopped) {
             report.notDone.append({run.items[i], outcome.writtenFolder, outcome.writtenFiles});
         } else {
-            report.failures.append({run.items[i], outcome.reason, outcome.message, outcome.systemError});
+            report.failures.append(
+                {run.items[i], outcome.reason, outcome.message, outcome.systemError});
         }
         before += sizes[i];
         progress.done = before;

@@ -19,9 +19,9 @@ class QWidget;
 // What a pack or unpack run shares between its worker thread and the window.
 struct RunProgress
 {
-    std::atomic<int> item{0};         // the theme being worked on
-    std::atomic<qint64> done{0};      // content bytes done over the whole run
-    std::atomic<qint64> total{0};     // content bytes of the whole run, once known
+    std::atomic<int> item{0};     // the theme being worked on
+    std::atomic<qint64> done{0};  // content bytes done over the whole run
+    std::atomic<qint64> total{0}; // content bytes of the whole run, once known
     std::atomic<bool> cancelRequested{false};
 };
 
@@ -35,9 +35,9 @@ struct ThemeOutcome
     bool done = false;
     QString destination; // done: the folder the archive or theme folder went into
     ThemeFailure failure = ThemeFailure::None;
-    QString reason;      // not done: RunFailure::reason
-    QString message;     // not done: the library's English message
-    QString systemError; // not done: the system's reason, or empty
+    QString reason;           // not done: RunFailure::reason
+    QString message;          // not done: the library's English message
+    QString systemError;      // not done: the system's reason, or empty
     QString writtenFolder;    // an unpack that stopped: where it wrote,
     QStringList writtenFiles; // and the files it wrote there, whole
 };
@@ -46,9 +46,9 @@ struct ThemeOutcome
 struct ThemeRun
 {
     RunReportTexts texts;
-    QString progressLabel;   // %1 the theme's name, %2 its number, %3 the count
-    QStringList items;       // the folders or archives, in row order
-    QStringList names;       // their theme names, for the progress label
+    QString progressLabel;    // %1 the theme's name, %2 its number, %3 the count
+    QStringList items;        // the folders or archives, in row order
+    QStringList names;        // their theme names, for the progress label
     bool intoWorkDir = false; // false: each result went beside its source
     // Both run on the worker thread, one theme after the other, so they may
     // keep state from one theme to the next but must not touch widgets.

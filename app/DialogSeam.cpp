@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QUrl>
 
-QString DialogSeam::existingDirectory(QWidget *parent, const QString &caption, const QString &startDir)
+QString DialogSeam::existingDirectory(QWidget *parent, const QString &caption,
+                                      const QString &startDir)
 {
     return QFileDialog::getExistingDirectory(parent, caption, startDir, QFileDialog::ShowDirsOnly);
 }

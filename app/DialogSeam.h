@@ -18,15 +18,16 @@ struct WindowMessage
 };
 
 // The dialogs and boxes the window opens, and the file manager and
-// applications it hands folders and files to, behind one small seam so that tests can answer them and see
-// exactly what was shown; the default uses the toolkit and the desktop.
+// applications it hands folders and files to, behind one small seam so that tests can answer them
+// and see exactly what was shown; the default uses the toolkit and the desktop.
 class DialogSeam
 {
 public:
     virtual ~DialogSeam() = default;
 
     // A folder, or an empty text when the user cancelled.
-    virtual QString existingDirectory(QWidget *parent, const QString &caption, const QString &startDir);
+    virtual QString existingDirectory(QWidget *parent, const QString &caption,
+                                      const QString &startDir);
 
     // Existing files, or none when the user cancelled.
     virtual QStringList openFileNames(QWidget *parent, const QString &caption,

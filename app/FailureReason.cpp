@@ -24,12 +24,11 @@ QString packReason(ThemeFailure failure)
                   "（经由链接多次到达的文件夹每次都算）。请把主题拆小，或去掉重复的链接。");
     case ThemeFailure::Conflict:
         return tr("主题文件会覆盖正在打包的资源。请换一个主题名称或工作目录。");
-    case ThemeFailure::Unwritable:
-        return tr("无法写入主题文件。请确认工作目录存在并且可以写入。");
+    case ThemeFailure::Unwritable: return tr("无法写入主题文件。请确认工作目录存在并且可以写入。");
     case ThemeFailure::DiskFull:
-        return tr("磁盘空间已满，主题文件没能写完（原有的同名主题文件保持不变）。请腾出空间后重试。");
-    default:
-        return tr("主题没有打包成功，原因见详细信息。");
+        return tr(
+            "磁盘空间已满，主题文件没能写完（原有的同名主题文件保持不变）。请腾出空间后重试。");
+    default: return tr("主题没有打包成功，原因见详细信息。");
     }
 }
 
@@ -38,26 +37,19 @@ QString unpackReason(ThemeFailure failure)
     switch (failure) {
     case ThemeFailure::Missing:
         return tr("找不到这个主题文件，它可能已被移动、改名或删除。请把它重新加入列表。");
-    case ThemeFailure::Unreadable:
-        return tr("这个主题文件无法读取。请检查它的读取权限后重试。");
-    case ThemeFailure::NotArchive:
-        return tr("这个文件不是主题文件。");
-    case ThemeFailure::Damaged:
-        return tr("主题文件已损坏，没有解压。请重新获取这个主题文件。");
+    case ThemeFailure::Unreadable: return tr("这个主题文件无法读取。请检查它的读取权限后重试。");
+    case ThemeFailure::NotArchive: return tr("这个文件不是主题文件。");
+    case ThemeFailure::Damaged: return tr("主题文件已损坏，没有解压。请重新获取这个主题文件。");
     case ThemeFailure::Unsafe:
-        return tr("主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。");
-    case ThemeFailure::BadName:
-        return tr("主题文件里有无法用作文件名的名称，没有解压。");
-    case ThemeFailure::TooLarge:
-        return tr("主题文件太大，无法解压。");
-    case ThemeFailure::Conflict:
-        return tr("解压会覆盖正在读取的主题文件。请换一个工作目录。");
+        return tr(
+            "主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。");
+    case ThemeFailure::BadName: return tr("主题文件里有无法用作文件名的名称，没有解压。");
+    case ThemeFailure::TooLarge: return tr("主题文件太大，无法解压。");
+    case ThemeFailure::Conflict: return tr("解压会覆盖正在读取的主题文件。请换一个工作目录。");
     case ThemeFailure::Unwritable:
         return tr("无法写入解压出的文件。请确认工作目录存在并且可以写入。");
-    case ThemeFailure::DiskFull:
-        return tr("磁盘空间已满，主题没能全部解压。请腾出空间后重试。");
-    default:
-        return tr("主题没有解压成功，原因见详细信息。");
+    case ThemeFailure::DiskFull: return tr("磁盘空间已满，主题没能全部解压。请腾出空间后重试。");
+    default: return tr("主题没有解压成功，原因见详细信息。");
     }
 }
 
@@ -80,13 +72,9 @@ QString nameTakenReason(const QString &themeFolder)
 QString refusalReason(ThemeFailure failure)
 {
     switch (failure) {
-    case ThemeFailure::Damaged:
-        return tr("损坏");
-    case ThemeFailure::Unsafe:
-        return tr("含有指向目标文件夹之外的路径");
-    case ThemeFailure::TooLarge:
-        return tr("条目过多或名称过长");
-    default:
-        return QString();
+    case ThemeFailure::Damaged: return tr("损坏");
+    case ThemeFailure::Unsafe: return tr("含有指向目标文件夹之外的路径");
+    case ThemeFailure::TooLarge: return tr("条目过多或名称过长");
+    default: return QString();
     }
 }

@@ -28,7 +28,7 @@ void Velmoro::createPackTab()
     themeFolderTable->horizontalHeader()->setStretchLastSection(true);
     themeFolderTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFolderTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
-    themeFolderTable->setWordWrap(false);                 // on one line, shortened rather than broken
+    themeFolderTable->setWordWrap(false); // on one line, shortened rather than broken
     acceptFileDrops(themeFolderTable);
 
     addThemeFolderButton = namedButton(tr("增加"), "addThemeFolderButton");
@@ -108,7 +108,8 @@ void Velmoro::packThemeFolder()
     if (!packNamesUsable(run.names, archives))
         return;
 
-    run.texts = {tr("打包主题"), tr("所有主题资源已打包到工作目录文件夹下了！"),
+    run.texts = {tr("打包主题"),
+                 tr("所有主题资源已打包到工作目录文件夹下了！"),
                  tr("所有主题资源已打包到文件夹 %1 下了！"),
                  tr("所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。"),
                  tr("%1 个主题已打包，%2 个主题打包失败："),

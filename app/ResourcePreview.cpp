@@ -64,7 +64,9 @@ void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size
             // A file with an extension always shows an icon: the generic one
             // when the platform has none of its own for the type.
             QIcon icon = iconStore.icon(type, false);
-            file->setIcon(0, icon.isNull() ? iconStore.standardIcon(QAbstractFileIconProvider::File, false) : icon);
+            file->setIcon(0, icon.isNull()
+                                 ? iconStore.standardIcon(QAbstractFileIconProvider::File, false)
+                                 : icon);
         }
         parent->addChild(file);
         QHash<QString, QTreeWidgetItem *> &siblings = previewChildren[parent];

@@ -36,7 +36,8 @@ QString unfinishedDetails(const UnfinishedTheme &theme)
         for (const QString &file : theme.writtenFiles.mid(0, listedFilesAtMost))
             lines.append(QStringLiteral("  ") + native(folder.relativeFilePath(file)));
         if (theme.writtenFiles.size() > listedFilesAtMost)
-            lines.append(tr("  ……以及另外 %1 个文件").arg(theme.writtenFiles.size() - listedFilesAtMost));
+            lines.append(
+                tr("  ……以及另外 %1 个文件").arg(theme.writtenFiles.size() - listedFilesAtMost));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -71,11 +72,11 @@ WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &rep
         message.text += QLatin1Char('\n') + native(failure.item) + tr("：") + failure.reason;
     for (const UnfinishedTheme &theme : report.notDone) {
         if (!theme.writtenFiles.isEmpty())
-            message.text += QLatin1Char('\n')
-                            + tr("%1 只解压了一部分：已写出的 %2 个文件在 %3 中。")
-                                  .arg(native(theme.item),
-                                       QString::number(theme.writtenFiles.size()),
-                                       native(theme.folder));
+            message.text +=
+                QLatin1Char('\n')
+                + tr("%1 只解压了一部分：已写出的 %2 个文件在 %3 中。")
+                      .arg(native(theme.item), QString::number(theme.writtenFiles.size()),
+                           native(theme.folder));
     }
     message.details = runReportDetails(report);
     return message;

@@ -11,8 +11,8 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QTabWidget>
 #include <QMimeData>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QUrl>
 
@@ -130,8 +130,8 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
         // After the drop has been answered, so the program the drag came
         // from is not kept waiting while the box is open.
         if (!refused.isEmpty())
-            QMetaObject::invokeMethod(this, [this, refused] { reportRefusals(refused); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, refused] { reportRefusals(refused); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -36,7 +36,7 @@ void Velmoro::createUnpackTab()
     themeFileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     themeFileTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFileTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
-    themeFileTable->setWordWrap(false);                 // on one line, shortened rather than broken
+    themeFileTable->setWordWrap(false);                // on one line, shortened rather than broken
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
 
@@ -73,8 +73,8 @@ void Velmoro::createUnpackTab()
     connect(removeThemeFileButton, &QPushButton::clicked, this, &Velmoro::removeThemeFile);
     connect(unpackThemeFileButton, &QPushButton::clicked, this, &Velmoro::unpackThemeFile);
 
-    QWidget *page = tabPage("unpackTab", unpackSplitter, addThemeFileButton,
-                            removeThemeFileButton, unpackThemeFileButton);
+    QWidget *page = tabPage("unpackTab", unpackSplitter, addThemeFileButton, removeThemeFileButton,
+                            unpackThemeFileButton);
     tabWidget->addTab(page, tr("解压主题"));
 }
 
@@ -138,8 +138,8 @@ void Velmoro::reportRefusals(const QStringList &refused)
     WindowMessage message;
     message.kind = WindowMessage::Kind::Warning;
     message.title = tr("增加主题文件");
-    message.text = tr("下列主题文件没有加入列表：") + QLatin1Char('\n')
-                   + refused.join(QLatin1Char('\n'));
+    message.text =
+        tr("下列主题文件没有加入列表：") + QLatin1Char('\n') + refused.join(QLatin1Char('\n'));
     dialogs->showMessage(this, message);
 }
 
@@ -167,7 +167,8 @@ void Velmoro::unpackThemeFile()
         run.items.append(themeFileTable->item(row, 1)->text());
         run.names.append(themeFileTable->item(row, 0)->text());
     }
-    run.texts = {tr("解压主题"), tr("所有主题已解压到工作目录文件夹下！"),
+    run.texts = {tr("解压主题"),
+                 tr("所有主题已解压到工作目录文件夹下！"),
                  tr("所有主题已解压到文件夹 %1 下！"),
                  tr("所有主题已解压，每个主题都在它的主题文件旁边。"),
                  tr("%1 个主题已解压，%2 个主题解压失败："),
@@ -181,8 +182,8 @@ void Velmoro::unpackThemeFile()
                   usedFolders = QStringList()](int i, const ThemeAdvance &advance) mutable {
         ThemeReader reader;
         reader.themeFilePath = archives[i];
-        reader.targetDir = besideArchive ? QFileInfo(archives[i]).absolutePath() + QLatin1Char('/')
-                                         : targetDir;
+        reader.targetDir =
+            besideArchive ? QFileInfo(archives[i]).absolutePath() + QLatin1Char('/') : targetDir;
         ThemeOutcome outcome;
         // The theme name as the archive holds it now, not as it was listed.
         ThemeReader peek;
@@ -192,7 +193,8 @@ void Velmoro::unpackThemeFile()
             && usedFolders.contains(reader.targetDir + themeName, fileNameCase)) {
             outcome.failure = ThemeFailure::Conflict;
             outcome.reason = nameTakenReason(reader.targetDir + themeName);
-            outcome.message = QStringLiteral("Another theme of this run was unpacked into the same folder.");
+            outcome.message =
+                QStringLiteral("Another theme of this run was unpacked into the same folder.");
             return outcome;
         }
         reader.progress = [&advance](qint64 done, qint64) { return advance(done); };

@@ -26,8 +26,7 @@ namespace {
 DialogSeam toolkitDialogs;
 } // namespace
 
-Velmoro::Velmoro(QWidget *parent)
-    : QMainWindow(parent), dialogs(&toolkitDialogs)
+Velmoro::Velmoro(QWidget *parent) : QMainWindow(parent), dialogs(&toolkitDialogs)
 {
     workDirLabel = new QLabel(tr("当前工作路径："));
     workDirLabel->setObjectName(QStringLiteral("workDirLabel"));
@@ -88,13 +87,20 @@ void Velmoro::orderKeyboardFocus()
     // a second time, after the last button.
     tabWidget->setFocusProxy(nullptr);
     tabWidget->setFocusPolicy(Qt::NoFocus);
-    const QList<QWidget *> order{workDirEdit,           changeWorkDirButton,
-                                 tabWidget->tabBar(),   themeFileTable,
-                                 resourceFilterEdit,    resourceTree,
-                                 resourceViewer->focusPart(), addThemeFileButton,
-                                 removeThemeFileButton, unpackThemeFileButton,
-                                 themeFolderTable,      addThemeFolderButton,
-                                 removeThemeFolderButton, packThemeFolderButton};
+    const QList<QWidget *> order{workDirEdit,
+                                 changeWorkDirButton,
+                                 tabWidget->tabBar(),
+                                 themeFileTable,
+                                 resourceFilterEdit,
+                                 resourceTree,
+                                 resourceViewer->focusPart(),
+                                 addThemeFileButton,
+                                 removeThemeFileButton,
+                                 unpackThemeFileButton,
+                                 themeFolderTable,
+                                 addThemeFolderButton,
+                                 removeThemeFolderButton,
+                                 packThemeFolderButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -226,13 +232,14 @@ void Velmoro::about()
     WindowMessage message;
     message.kind = WindowMessage::Kind::About;
     message.title = tr("关于");
-    message.text = tr("<h2>Velmoro %1</h2>"
-                      "<p>把主题资源文件夹打包成主题文件，或把主题文件解压成文件夹，一步完成；"
-                      "解压前还能预览主题里的每一个资源。"
-                      "<p>Velmoro 是一款可以让你方便地解压和打包Android版本天天动听主题(.tsk)文件的软件。"
-                      "该版本发布于2013年01月03日。"
-                      "<p>^_^欢迎联系: velmoro@example.org")
-                       .arg(QStringLiteral(VELMORO_VERSION));
+    message.text =
+        tr("<h2>Velmoro %1</h2>"
+           "<p>把主题资源文件夹打包成主题文件，或把主题文件解压成文件夹，一步完成；"
+           "解压前还能预览主题里的每一个资源。"
+           "<p>Velmoro 是一款可以让你方便地解压和打包Android版本天天动听主题(.tsk)文件的软件。"
+           "该版本发布于2013年01月03日。"
+           "<p>^_^欢迎联系: velmoro@example.org")
+            .arg(QStringLiteral(VELMORO_VERSION));
     dialogs->showMessage(this, message);
 }
 

@@ -152,7 +152,7 @@ private:
     QVector<QString> themeFolderPaths;
     IconStore iconStore;
     QString lastDialogDir;
-    QString previewedArchive; // the archive the preview shows, as its row holds it
+    QString previewedArchive;   // the archive the preview shows, as its row holds it
     QString previewedTheme;     // and its theme name
     QVariantMap previewedSizes; // and its ResourceSizeMap
     ResourceTreeFilter resourceFilter;

@@ -79,16 +79,11 @@ ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)
     const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, contentCopied);
     error = copied.systemError;
     switch (copied.result) {
-    case CopyResult::Done:
-        break;
-    case CopyResult::ReadShort:
-        return Result::SizeChanged;
-    case CopyResult::ReadFailed:
-        return Result::ReadFailed;
-    case CopyResult::WriteFailed:
-        return Result::WriteFailed;
-    case CopyResult::Cancelled:
-        return Result::Cancelled;
+    case CopyResult::Done: break;
+    case CopyResult::ReadShort: return Result::SizeChanged;
+    case CopyResult::ReadFailed: return Result::ReadFailed;
+    case CopyResult::WriteFailed: return Result::WriteFailed;
+    case CopyResult::Cancelled: return Result::Cancelled;
     }
     wrote(size);
     char extra;

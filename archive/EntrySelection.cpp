@@ -16,7 +16,8 @@ QStringList selectEntries(const ThemeEntryList &entries, const QStringList &patt
             pattern.chop(1);
         QRegularExpression expression(QRegularExpression::wildcardToRegularExpression(pattern));
         if (!expression.isValid()) // "[" alone: no wildcard after all, the name as it stands
-            expression.setPattern(QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
+            expression.setPattern(
+                QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
         expressions.append(expression);
     }
     QList<bool> used(patterns.size(), false);
@@ -33,7 +34,8 @@ QStringList selectEntries(const ThemeEntryList &entries, const QStringList &patt
                 path[i] = QChar::ReplacementCharacter;
         }
         bool matched = false;
-        for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(QLatin1Char('/'), end - 1)) {
+        for (qsizetype end = path.size(); end > 0;
+             end = path.lastIndexOf(QLatin1Char('/'), end - 1)) {
             const QStringView candidate = QStringView(path).left(end);
             for (qsizetype i = 0; i < expressions.size(); ++i) {
                 if (expressions[i].match(candidate).hasMatch()) {

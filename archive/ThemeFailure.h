@@ -35,9 +35,7 @@ inline ThemeFailure writeFailureFor(int systemError)
         return ThemeFailure::DiskFull;
     case EACCES:
     case EPERM:
-    case EROFS:
-        return ThemeFailure::PermissionDenied;
-    default:
-        return ThemeFailure::Unwritable;
+    case EROFS: return ThemeFailure::PermissionDenied;
+    default: return ThemeFailure::Unwritable;
     }
 }

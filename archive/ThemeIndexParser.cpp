@@ -125,7 +125,8 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
         return ThemeIndexStatus::Damaged;
     QList<IndexRecord> records(count + 1);
     for (qint64 i = 0; i <= count; ++i)
-        records[i] = ThemeFormat::readIndexRecord(indexBytes.constData() + i * ThemeFormat::indexRecordSize);
+        records[i] =
+            ThemeFormat::readIndexRecord(indexBytes.constData() + i * ThemeFormat::indexRecordSize);
 
     ThemeEntryList entries;
     entries.reserve(count);

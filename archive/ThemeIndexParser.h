@@ -8,7 +8,7 @@ class QIODevice;
 struct ThemeIndex
 {
     QString themeName;
-    QString version;       // "major.minor.patch"
+    QString version;         // "major.minor.patch"
     qint64 contentStart = 0; // offset of the first content byte
     ThemeEntryList entries;
 };

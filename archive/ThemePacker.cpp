@@ -28,8 +28,9 @@ const char namesTooLongMessage[] =
     "The names of the folder's resources take more than 64 MiB together, more than a theme file can hold.";
 const char tooDeepMessage[] =
     "The folder nests folders more than 256 deep, more than a theme file can hold.";
-const char tooManyFoldersMessage[] = "The folder holds more than 100,000 folders (counting every "
-                                     "way that links lead to them), more than a theme file can hold.";
+const char tooManyFoldersMessage[] =
+    "The folder holds more than 100,000 folders (counting every "
+    "way that links lead to them), more than a theme file can hold.";
 
 // Far more than any theme holds: a scan that reaches either has gone astray
 // (links that reach the same folders by many routes double the folders per
@@ -151,10 +152,10 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
             errorString = QLatin1String(subFolderMissingMessage);
             return true;
         }
-        return failWithSystemError(ThemeFailure::Unreadable,
-                                   QString::fromLatin1(unreadableFolderMessage)
-                                       .arg(QDir::toNativeSeparators(path)),
-                                   error);
+        return failWithSystemError(
+            ThemeFailure::Unreadable,
+            QString::fromLatin1(unreadableFolderMessage).arg(QDir::toNativeSeparators(path)),
+            error);
     }
     const FileId id{folder.device(), folder.inode()};
     if (foldersBeingScanned.contains(id))
@@ -172,8 +173,9 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
         const QString name = ThemeNames::decode(entry.name.constData(), entry.name.size());
         const QString entryPath = path + QLatin1Char('/') + name;
         if (!ThemeNames::isUtf8(entry.name.constData(), entry.name.size())) // archives store UTF-8
-            return fail(ThemeFailure::BadName, QString::fromLatin1(notUtf8Message)
-                                                   .arg(QDir::toNativeSeparators(entryPath)));
+            return fail(
+                ThemeFailure::BadName,
+                QString::fromLatin1(notUtf8Message).arg(QDir::toNativeSeparators(entryPath)));
         if (entry.kind == ListedEntry::File && archiveExists
             && FileId{entry.device, entry.inode} == archiveId) {
             if (archiveIsTheme)
@@ -190,9 +192,11 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
         const QString entryName = prefix + entry.name;
         const QString entryPath = path + QLatin1Char('/') + entry.name;
         // Never an archive that its own reader would refuse.
-        if (!ThemeNames::isSafeName(entryName) || !ThemeNames::staysInsideThemeFolder(themeName, entryName))
-            return fail(ThemeFailure::Unsafe, QString::fromLatin1(unsafeNameMessage)
-                                                  .arg(QDir::toNativeSeparators(entryPath)));
+        if (!ThemeNames::isSafeName(entryName)
+            || !ThemeNames::staysInsideThemeFolder(themeName, entryName))
+            return fail(
+                ThemeFailure::Unsafe,
+                QString::fromLatin1(unsafeNameMessage).arg(QDir::toNativeSeparators(entryPath)));
         SourceFile file;
         file.encodedName = entryName.toUtf8();
         file.padLength = qint32(ThemeFormat::padLength(file.encodedName.size()));
@@ -200,15 +204,17 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
         file.absolutePath = entryPath;
         // Stops as soon as the archive would pass what it can hold, so even
         // links that reach the same folders by many routes end quickly.
-        scannedBytes += ThemeFormat::indexRecordSize + ThemeFormat::nameRecordSize(file.encodedName.size())
-                        + file.size;
+        scannedBytes += ThemeFormat::indexRecordSize
+                        + ThemeFormat::nameRecordSize(file.encodedName.size()) + file.size;
         if (scannedBytes > ThemeFormat::maxArchiveSize)
             return fail(ThemeFailure::TooLarge, QLatin1String(tooLargeMessage));
         if (++scannedFiles > maxFiles)
             return fail(ThemeFailure::TooLarge, QLatin1String(tooManyFilesMessage));
         scannedNameBytes += file.encodedName.size();
-        if (scannedNameBytes > ThemeFormat::maxNamesLength || file.encodedName.size() > ThemeFormat::maxNameLength)
-            return fail(ThemeFailure::TooLarge, QLatin1String(namesTooLongMessage)); // the reader would refuse it
+        if (scannedNameBytes > ThemeFormat::maxNamesLength
+            || file.encodedName.size() > ThemeFormat::maxNameLength)
+            return fail(ThemeFailure::TooLarge,
+                        QLatin1String(namesTooLongMessage)); // the reader would refuse it
         files.append(file);
     }
 
@@ -338,15 +344,17 @@ bool ThemePacker::writeArchive(QIODevice &archive, const QList<SourceFile> &file
         const int error = opened ? output.systemError() : openError;
         switch (result) {
         case ArchiveOutput::Result::Done:
-        case ArchiveOutput::Result::Cancelled:
-            break;
+        case ArchiveOutput::Result::Cancelled: break;
         case ArchiveOutput::Result::ReadFailed:
             return failWithSystemError(ThemeFailure::Unreadable,
-                                       QString::fromLatin1(readFailedMessage).arg(shownPath), error);
+                                       QString::fromLatin1(readFailedMessage).arg(shownPath),
+                                       error);
         case ArchiveOutput::Result::SizeChanged:
-            return fail(ThemeFailure::Unreadable, QString::fromLatin1(changedMessage).arg(shownPath));
+            return fail(ThemeFailure::Unreadable,
+                        QString::fromLatin1(changedMessage).arg(shownPath));
         case ArchiveOutput::Result::WriteFailed:
-            return failWithSystemError(writeFailureFor(error), QLatin1String(writeFailedMessage), error);
+            return failWithSystemError(writeFailureFor(error), QLatin1String(writeFailedMessage),
+                                       error);
         }
     }
     // Also after the last resource: a cancelled pack never replaces the old archive.
@@ -390,6 +398,7 @@ bool ThemePacker::pack()
     }
     errno = 0;
     if (!archive.commit())
-        return fail(writeFailureFor(errno), QLatin1String(writeFailedMessage), archive.errorString());
+        return fail(writeFailureFor(errno), QLatin1String(writeFailedMessage),
+                    archive.errorString());
     return true;
 }

@@ -33,7 +33,7 @@ public:
     QString themeFilePath; // input, or "<beside the folder>/<themeName>.tsk" when empty
     QString errorString;   // English message of the last failure; never cleared
     ThemeFailure failure = ThemeFailure::None; // what kind of failure errorString tells of
-    QString systemError;   // the system's reason for it ("No space left on device"), or empty
+    QString systemError; // the system's reason for it ("No space left on device"), or empty
 
     // Called with each entry name just before its contents are copied.
     std::function<void(const QString &entryName)> entryStarted;

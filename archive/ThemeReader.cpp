@@ -58,7 +58,8 @@ EntryOutcome treeFailed(const OutputTree &tree)
 {
     switch (tree.problem()) {
     case OutputTree::Problem::LinkInWay:
-        return entryFailed(ThemeFailure::Unwritable, QStringLiteral("A symbolic link is in the way"));
+        return entryFailed(ThemeFailure::Unwritable,
+                           QStringLiteral("A symbolic link is in the way"));
     case OutputTree::Problem::NotAFolder:
         return entryFailed(ThemeFailure::Unwritable, qt_error_string(ENOTDIR));
     case OutputTree::Problem::SpecialFile:
@@ -68,8 +69,7 @@ EntryOutcome treeFailed(const OutputTree &tree)
         return entryFailed(ThemeFailure::Conflict,
                            QStringLiteral("It is the theme file being unpacked"));
     case OutputTree::Problem::None:
-    case OutputTree::Problem::System:
-        break;
+    case OutputTree::Problem::System: break;
     }
     return entryFailed(writeFailureFor(tree.systemError()), qt_error_string(tree.systemError()));
 }
@@ -89,17 +89,13 @@ EntryOutcome writeEntry(QFile &archive, const ThemeEntry &entry, OutputTree &tre
         return treeFailed(tree);
     const CopyOutcome copied = copyBytes(archive, *file, entry.size, buffer, contentWritten);
     switch (copied.result) {
-    case CopyResult::Done:
-        return tree.commit() ? EntryOutcome() : treeFailed(tree);
+    case CopyResult::Done: return tree.commit() ? EntryOutcome() : treeFailed(tree);
     case CopyResult::Cancelled:
         tree.discard();
         return {EntryOutcome::Cancelled, ThemeFailure::Cancelled, QString()};
     case CopyResult::ReadShort:
-    case CopyResult::ReadFailed:
-        tree.discard();
-        return archiveFailed(copied.systemError);
-    case CopyResult::WriteFailed:
-        break;
+    case CopyResult::ReadFailed: tree.discard(); return archiveFailed(copied.systemError);
+    case CopyResult::WriteFailed: break;
     }
     tree.discard();
     return entryFailed(writeFailureFor(copied.systemError), qt_error_string(copied.systemError));
@@ -127,12 +123,13 @@ bool ThemeReader::openArchive(QFile &archive, ThemeIndex &index)
     if (!QFileInfo::exists(archive.fileName()))
         return fail(ThemeFailure::Missing, QLatin1String(missingMessage));
     int error = 0;
-    if (!openRegularFile(archive, archive.fileName(), error)) // a FIFO would make the open wait forever
+    if (!openRegularFile(archive, archive.fileName(),
+                         error)) // a FIFO would make the open wait forever
         return fail(ThemeFailure::Unreadable, QLatin1String(openFailedMessage),
-                    error == EINVAL ? QStringLiteral("Not a regular file") : qt_error_string(error));
+                    error == EINVAL ? QStringLiteral("Not a regular file")
+                                    : qt_error_string(error));
     switch (parseThemeIndex(archive, archive.size(), index)) {
-    case ThemeIndexStatus::Ok:
-        return true;
+    case ThemeIndexStatus::Ok: return true;
     case ThemeIndexStatus::NoTag:
         return fail(ThemeFailure::NotArchive, QLatin1String(noTagMessage));
     case ThemeIndexStatus::Damaged:
@@ -244,11 +241,12 @@ bool ThemeReader::unpack(const QSet<QString> *wanted)
     }
     if (failedFiles.isEmpty())
         return true;
-    const QString message = failedFiles.size() == 1
-                                ? QString::fromLatin1(oneWriteFailedMessage).arg(failedFiles.first())
-                                : QString::fromLatin1(writesFailedMessage)
-                                      .arg(failedFiles.size())
-                                      .arg(failedFiles.first());
+    const QString message =
+        failedFiles.size() == 1
+            ? QString::fromLatin1(oneWriteFailedMessage).arg(failedFiles.first())
+            : QString::fromLatin1(writesFailedMessage)
+                  .arg(failedFiles.size())
+                  .arg(failedFiles.first());
     return fail(firstFailure.failure, message, firstFailure.reason);
 }
 
@@ -269,19 +267,18 @@ bool ThemeReader::readEntry(const QString &archivePath, const QString &name, QIO
         return fail(ThemeFailure::Missing, QString::fromLatin1(noSuchEntryMessage).arg(name));
     if (!archive.seek(found->offset))
         return fail(ThemeFailure::Unreadable, QLatin1String(readFailedMessage));
-    QByteArray buffer(qsizetype(qBound<qint64>(1, qint64(found->size), copyBufferSize)), Qt::Uninitialized);
+    QByteArray buffer(qsizetype(qBound<qint64>(1, qint64(found->size), copyBufferSize)),
+                      Qt::Uninitialized);
     const CopyOutcome copied = copyBytes(archive, out, found->size, buffer);
     const QString reason = copied.systemError ? qt_error_string(copied.systemError) : QString();
     switch (copied.result) {
-    case CopyResult::Done:
-        return true;
+    case CopyResult::Done: return true;
     case CopyResult::WriteFailed:
         return fail(writeFailureFor(copied.systemError),
                     QString::fromLatin1(oneWriteFailedMessage).arg(name), reason);
     case CopyResult::ReadShort:
     case CopyResult::ReadFailed:
-    case CopyResult::Cancelled:
-        break;
+    case CopyResult::Cancelled: break;
     }
     return fail(ThemeFailure::Unreadable, QLatin1String(readFailedMessage), reason);
 }

@@ -25,7 +25,7 @@ public:
     QString themeFilePath; // extract(): the archive to unpack
     QString errorString;   // English message of the last failure; never cleared
     ThemeFailure failure = ThemeFailure::None; // what kind of failure errorString tells of
-    QString systemError;   // the system's reason for it ("No space left on device"), or empty
+    QString systemError; // the system's reason for it ("No space left on device"), or empty
 
     // Called with each file's path once it has been written by extract().
     std::function<void(const QString &filePath)> fileWritten;

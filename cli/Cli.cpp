@@ -78,10 +78,9 @@ const char extractHelp[] =
     "  -d, --directory DIR  unpack into DIR/<theme name>/; without it, beside the archive\n"
     "  -v, --verbose        print each file as it is written\n";
 
-const char catHelp[] =
-    "Usage: velmoro-cli cat ARCHIVE NAME\n"
-    "Writes the bytes of the resource NAME (its path below the theme folder,\n"
-    "e.g. img/bg.png) to standard output, unchanged.\n";
+const char catHelp[] = "Usage: velmoro-cli cat ARCHIVE NAME\n"
+                       "Writes the bytes of the resource NAME (its path below the theme folder,\n"
+                       "e.g. img/bg.png) to standard output, unchanged.\n";
 
 int usageError(QIODevice &err, const QString &message, const QString &command = QString())
 {
@@ -106,9 +105,9 @@ struct Command
 {
     const char *name;
     const char *help;
-    QStringList options;    // names of the options it takes, besides -h
+    QStringList options; // names of the options it takes, besides -h
     int minItems;
-    int maxItems;           // -1: no limit
+    int maxItems; // -1: no limit
     const char *itemsMissing;
     // Returns a usage problem, or an empty text when the line is fine.
     std::function<QString(const Invocation &)> check;
@@ -118,8 +117,12 @@ struct Command
 const QList<Command> &commands()
 {
     static const QList<Command> table{
-        {"pack", packHelp, {QStringLiteral("v"), QStringLiteral("d"), QStringLiteral("name"), QStringLiteral("o")},
-         1, -1, "nothing to pack",
+        {"pack",
+         packHelp,
+         {QStringLiteral("v"), QStringLiteral("d"), QStringLiteral("name"), QStringLiteral("o")},
+         1,
+         -1,
+         "nothing to pack",
          [](const Invocation &call) {
              if (call.items.size() > 1 && (call.isSet("name") || call.isSet("o")))
                  return QStringLiteral("--name and -o take one FOLDER only");
@@ -133,17 +136,47 @@ const QList<Command> &commands()
              return packFolders({call.items, call.value("d"), call.value("name"), call.value("o")},
                                 call.output);
          }},
-        {"unpack", unpackHelp, {QStringLiteral("v"), QStringLiteral("d")}, 1, -1, "nothing to unpack", {},
-         [](const Invocation &call) { return unpackArchives({call.items, call.value("d")}, call.output); }},
-        {"list", listHelp, {QStringLiteral("v"), QStringLiteral("json")}, 1, -1, "nothing to list", {},
-         [](const Invocation &call) { return listArchives({call.items, call.isSet("json")}, call.output); }},
-        {"extract", extractHelp, {QStringLiteral("v"), QStringLiteral("d")}, 2, -1,
-         "an archive and at least one NAME are needed", {},
+        {"unpack",
+         unpackHelp,
+         {QStringLiteral("v"), QStringLiteral("d")},
+         1,
+         -1,
+         "nothing to unpack",
+         {},
          [](const Invocation &call) {
-             return extractEntries({call.items.first(), call.items.mid(1), call.value("d")}, call.output);
+             return unpackArchives({call.items, call.value("d")}, call.output);
          }},
-        {"cat", catHelp, {}, 2, 2, "an archive and one NAME are needed", {},
-         [](const Invocation &call) { return catEntry({call.items[0], call.items[1]}, call.output); }},
+        {"list",
+         listHelp,
+         {QStringLiteral("v"), QStringLiteral("json")},
+         1,
+         -1,
+         "nothing to list",
+         {},
+         [](const Invocation &call) {
+             return listArchives({call.items, call.isSet("json")}, call.output);
+         }},
+        {"extract",
+         extractHelp,
+         {QStringLiteral("v"), QStringLiteral("d")},
+         2,
+         -1,
+         "an archive and at least one NAME are needed",
+         {},
+         [](const Invocation &call) {
+             return extractEntries({call.items.first(), call.items.mid(1), call.value("d")},
+                                   call.output);
+         }},
+        {"cat",
+         catHelp,
+         {},
+         2,
+         2,
+         "an archive and one NAME are needed",
+         {},
+         [](const Invocation &call) {
+             return catEntry({call.items[0], call.items[1]}, call.output);
+         }},
     };
     return table;
 }
@@ -153,11 +186,11 @@ QCommandLineOption option(const QString &name)
     if (name == QLatin1String("v"))
         return QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
     if (name == QLatin1String("d"))
-        return QCommandLineOption(QStringList{QStringLiteral("d"), QStringLiteral("directory")}, QString(),
-                                  QStringLiteral("DIR"));
+        return QCommandLineOption(QStringList{QStringLiteral("d"), QStringLiteral("directory")},
+                                  QString(), QStringLiteral("DIR"));
     if (name == QLatin1String("o"))
-        return QCommandLineOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
-                                  QStringLiteral("FILE"));
+        return QCommandLineOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                  QString(), QStringLiteral("FILE"));
     if (name == QLatin1String("name"))
         return QCommandLineOption(name, QString(), QStringLiteral("NAME"));
     return QCommandLineOption(name); // a switch such as --json
@@ -184,7 +217,8 @@ int checkArgumentBytes(const QList<QByteArray> &arguments, QIODevice &err)
             continue;
         QByteArray text;
         appendForTerminal(text, ThemeNames::decode(argument.constData(), argument.size()));
-        return usageError(err, QStringLiteral("an argument is not valid UTF-8: %1").arg(QString::fromUtf8(text)));
+        return usageError(
+            err, QStringLiteral("an argument is not valid UTF-8: %1").arg(QString::fromUtf8(text)));
     }
     return CliSuccess;
 }
@@ -195,14 +229,16 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
     const QString name = arguments.value(1);
     if (name.isEmpty())
         return usageError(err, QStringLiteral("no command given"));
-    if (name == QLatin1String("-h") || name == QLatin1String("--help") || name == QLatin1String("help"))
+    if (name == QLatin1String("-h") || name == QLatin1String("--help")
+        || name == QLatin1String("help"))
         return printText(streams, generalHelp);
     if (name == QLatin1String("--version"))
         return printText(streams, QByteArray(programName) + ' ' + VELMORO_VERSION + '\n');
     const auto &table = commands();
-    const auto command = std::find_if(table.begin(), table.end(), [&name](const Command &candidate) {
-        return name == QLatin1String(candidate.name);
-    });
+    const auto command =
+        std::find_if(table.begin(), table.end(), [&name](const Command &candidate) {
+            return name == QLatin1String(candidate.name);
+        });
     if (command == table.end())
         return usageError(err, QStringLiteral("unknown command '%1'").arg(name));
 
@@ -219,15 +255,19 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
         return printText(streams, command->help);
     for (const QString &optionName : command->options) {
         if (parser.values(optionName).size() > 1) // the later one would win without a word
-            return usageError(err, QStringLiteral("'%1' was given more than once").arg(optionName), name);
+            return usageError(err, QStringLiteral("'%1' was given more than once").arg(optionName),
+                              name);
     }
     const QStringList items = parser.positionalArguments();
-    if (items.size() < command->minItems || (command->maxItems >= 0 && items.size() > command->maxItems))
+    if (items.size() < command->minItems
+        || (command->maxItems >= 0 && items.size() > command->maxItems))
         return usageError(err, QLatin1String(command->itemsMissing), name);
     if (items.contains(QString()))
         return usageError(err, QStringLiteral("an empty path was given"), name);
 
-    CliOutput output(streams.out, err, command->options.contains(QStringLiteral("v")) && parser.isSet(QStringLiteral("v")));
+    CliOutput output(streams.out, err,
+                     command->options.contains(QStringLiteral("v"))
+                         && parser.isSet(QStringLiteral("v")));
     output.errIsTerminal = streams.errIsTerminal;
     const Invocation call{parser, items, output};
     if (command->check) {
@@ -239,7 +279,8 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
     const InterruptionWatch watch; // Ctrl+C cancels the work cleanly
     const bool succeeded = command->run(call);
     if (output.outputFailed()) {
-        output.failure(QStringLiteral("standard output"), QStringLiteral("Can NOT write the output."),
+        output.failure(QStringLiteral("standard output"),
+                       QStringLiteral("Can NOT write the output."),
                        qt_error_string(output.outputError()));
     }
     if (InterruptionWatch::signal() != 0)

@@ -24,8 +24,7 @@ bool interrupted()
     return InterruptionWatch::signal() != 0;
 }
 
-template <typename Job>
-void reportProgressOf(Job &job, TerminalProgress &progress)
+template <typename Job> void reportProgressOf(Job &job, TerminalProgress &progress)
 {
     job.progress = [&progress](qint64 done, qint64 total) { return progress.update(done, total); };
 }
@@ -45,8 +44,9 @@ QString archiveFor(const PackOptions &options, const QString &folder)
 {
     if (!options.archivePath.isEmpty())
         return options.archivePath;
-    const QString name = (options.themeName.isEmpty() ? QFileInfo(folder).fileName() : options.themeName)
-                         + QStringLiteral(".tsk");
+    const QString name =
+        (options.themeName.isEmpty() ? QFileInfo(folder).fileName() : options.themeName)
+        + QStringLiteral(".tsk");
     if (!options.outputDir.isEmpty())
         return options.outputDir + QLatin1Char('/') + name;
     return QFileInfo(folder).absolutePath() + QLatin1Char('/') + name;
@@ -111,7 +111,8 @@ void appendJsonString(QByteArray &out, QStringView text)
             }
             continue;
         }
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         if (unit >= 0x7F && !text[i].isSurrogate())
             continue; // part of a run converted at once
         if (pair) {
@@ -154,8 +155,8 @@ void appendJson(CliOutput &output, const QString &path, const QString &theme,
         char size[32];
         text += i ? ",{\"name\":" : "{\"name\":";
         appendJsonString(text, entry.name);
-        text += ",\"offset\":" + QByteArray::number(entry.offset) + ",\"size\":"
-                + QByteArray::number(entry.size) + ",\"sizeText\":\"";
+        text += ",\"offset\":" + QByteArray::number(entry.offset)
+                + ",\"size\":" + QByteArray::number(entry.size) + ",\"sizeText\":\"";
         text.append(size, formatSize(entry.size, size));
         text += "\"}";
         output.wrote();
@@ -170,8 +171,8 @@ bool packFolders(const PackOptions &options, CliOutput &output)
 {
     // -d is created only when a pack needs it, and removed again when
     // nothing was packed into it: a failed run leaves no empty folders.
-    const QStringList createdFolders = options.outputDir.isEmpty() ? QStringList()
-                                                                    : missingFolders(options.outputDir);
+    const QStringList createdFolders =
+        options.outputDir.isEmpty() ? QStringList() : missingFolders(options.outputDir);
     bool anyPacked = false;
     bool allPacked = true;
     QHash<QString, QString> packedInto; // archive path -> the folder packed into it in this run
@@ -186,13 +187,15 @@ bool packFolders(const PackOptions &options, CliOutput &output)
         packer.folderPath = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
         packer.themeName = options.themeName;
         packer.themeFilePath = archiveFor(options, packer.folderPath);
-        const QString archiveKey = QDir::cleanPath(QFileInfo(packer.themeFilePath).absoluteFilePath());
+        const QString archiveKey =
+            QDir::cleanPath(QFileInfo(packer.themeFilePath).absoluteFilePath());
         if (packedInto.contains(archiveKey)) {
             // Two folders of one name with one -d: the later would silently
             // replace the earlier one's archive.
-            output.failure(folder, QStringLiteral("The theme file %1 was already written in this run for %2.")
-                                       .arg(QDir::toNativeSeparators(packer.themeFilePath),
-                                            QDir::toNativeSeparators(packedInto.value(archiveKey))));
+            output.failure(
+                folder, QStringLiteral("The theme file %1 was already written in this run for %2.")
+                            .arg(QDir::toNativeSeparators(packer.themeFilePath),
+                                 QDir::toNativeSeparators(packedInto.value(archiveKey))));
             allPacked = false;
             continue;
         }
@@ -244,7 +247,8 @@ QString themeFolderOf(const QString &archive, const QString &outputDir)
 bool unpackArchives(const UnpackOptions &options, CliOutput &output)
 {
     bool allUnpacked = true;
-    QHash<QString, QString> unpackedInto; // theme folder -> the archive unpacked into it in this run
+    QHash<QString, QString>
+        unpackedInto; // theme folder -> the archive unpacked into it in this run
     TerminalProgress progress(output.err, output.errIsTerminal && !output.verbose);
     for (const QString &archive : options.archives) {
         if (interrupted())
@@ -253,9 +257,11 @@ bool unpackArchives(const UnpackOptions &options, CliOutput &output)
         // the later silently replacing the earlier's: the later one fails.
         const QString themeFolder = themeFolderOf(archive, options.outputDir);
         if (!themeFolder.isEmpty() && unpackedInto.contains(themeFolder)) {
-            output.failure(archive, QStringLiteral("The theme folder %1 was already written in this run from %2.")
-                                        .arg(QDir::toNativeSeparators(themeFolder),
-                                             QDir::toNativeSeparators(unpackedInto.value(themeFolder))));
+            output.failure(
+                archive,
+                QStringLiteral("The theme folder %1 was already written in this run from %2.")
+                    .arg(QDir::toNativeSeparators(themeFolder),
+                         QDir::toNativeSeparators(unpackedInto.value(themeFolder))));
             allUnpacked = false;
             continue;
         }
@@ -324,7 +330,8 @@ bool extractEntries(const ExtractOptions &options, CliOutput &output)
     QStringList unmatched;
     const QStringList chosen = selectEntries(entries, options.names, unmatched);
     for (const QString &name : std::as_const(unmatched))
-        output.failure(options.archive, QStringLiteral("The theme file holds nothing named: %1").arg(name));
+        output.failure(options.archive,
+                       QStringLiteral("The theme file holds nothing named: %1").arg(name));
 
     bool extracted = true;
     if (!chosen.isEmpty()) {
@@ -352,8 +359,8 @@ bool catEntry(const CatOptions &options, CliOutput &output)
 {
     output.flush();
     ThemeReader reader;
-    const QString name = options.name.startsWith(QLatin1Char('/')) ? options.name
-                                                                   : QLatin1Char('/') + options.name;
+    const QString name =
+        options.name.startsWith(QLatin1Char('/')) ? options.name : QLatin1Char('/') + options.name;
     if (!reader.readEntry(options.archive, name, output.out)) {
         output.failure(options.archive, reader.errorString, reader.systemError);
         return false;

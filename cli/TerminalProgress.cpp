@@ -39,7 +39,10 @@ bool TerminalProgress::update(qint64 done, qint64 total)
     const int percent = total > 0 ? int(100 * done / total) : 100;
     QByteArray line("\r");
     appendForTerminal(line, label);
-    line += QStringLiteral(": %1% (%2 of %3)").arg(percent).arg(formatSize(done), formatSize(total)).toUtf8();
+    line += QStringLiteral(": %1% (%2 of %3)")
+                .arg(percent)
+                .arg(formatSize(done), formatSize(total))
+                .toUtf8();
     line += "\033[K";
     err.write(line);
     shown = true;

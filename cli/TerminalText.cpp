@@ -14,10 +14,9 @@ void appendOctal(QByteArray &out, uchar byte)
 // Characters that print nothing but change how the rest is shown.
 bool isInvisibleControl(char32_t c)
 {
-    return (c >= 0x80 && c <= 0x9F)        // C1 controls, CSI among them
+    return (c >= 0x80 && c <= 0x9F)                     // C1 controls, CSI among them
            || c == 0x061C || c == 0x200E || c == 0x200F // direction marks
-           || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)
-           || c == 0xFEFF;
+           || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 } // namespace
@@ -70,7 +69,8 @@ void appendForTerminal(QByteArray &out, QStringView text, Backslashes backslashe
             escape(i, 1, [&] { appendOctal(out, uchar(invalid)); });
             continue;
         }
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const char32_t c = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : unit;
         if (isInvisibleControl(c)) {
             escape(i, pair ? 2 : 1, [&] {

@@ -11,4 +11,5 @@
 // In a listing a backslash is doubled, so that the escapes stay unambiguous;
 // a message keeps its backslashes (Windows paths) as they are.
 enum class Backslashes { Doubled, Kept };
-void appendForTerminal(QByteArray &out, QStringView text, Backslashes backslashes = Backslashes::Doubled);
+void appendForTerminal(QByteArray &out, QStringView text,
+                       Backslashes backslashes = Backslashes::Doubled);

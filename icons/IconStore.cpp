@@ -45,8 +45,7 @@ QIcon fileIcon(const QFileInfo &info)
 
 } // namespace
 
-IconStore::IconStore()
-    : largeSize(32, 32), smallSize(16, 16), removeSamples(false)
+IconStore::IconStore() : largeSize(32, 32), smallSize(16, 16), removeSamples(false)
 {
     const QDir cache(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                      + QStringLiteral("/Orvane/IconResource/IconCache"));
@@ -55,7 +54,8 @@ IconStore::IconStore()
     else
         removeSamples = true;
 
-    static const struct {
+    static const struct
+    {
         QAbstractFileIconProvider::IconType type;
         const char *name;
     } standard[] = {
@@ -158,8 +158,8 @@ int IconStore::addIconsWithOverlay(const QIcon &large, const QIcon &small, const
 {
     if (name.isEmpty() || large.isNull() || small.isNull() || overlay.isNull())
         return -1;
-    return appendEntry(withOverlay(large, overlay, largeSize), withOverlay(small, overlay, smallSize),
-                       name);
+    return appendEntry(withOverlay(large, overlay, largeSize),
+                       withOverlay(small, overlay, smallSize), name);
 }
 
 int IconStore::appendEntry(const QIcon &large, const QIcon &small, const QString &name)

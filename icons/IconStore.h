@@ -42,6 +42,6 @@ private:
     QSize largeSize;
     QList<QIcon> smallIcons;
     QSize smallSize;
-    QString cachePath;   // empty when the cache folder cannot be made
-    bool removeSamples;  // sample files go right after use when there is no cache folder
+    QString cachePath;  // empty when the cache folder cannot be made
+    bool removeSamples; // sample files go right after use when there is no cache folder
 };

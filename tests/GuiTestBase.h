@@ -111,7 +111,10 @@ protected:
     int progressDialogDelay = 500;
 
     QString path(const QString &name) const { return temp->filePath(name); }
-    QString settingsFile() const { return path(QStringLiteral("data/Orvane/Velmoro/Settings/Settings.xml")); }
+    QString settingsFile() const
+    {
+        return path(QStringLiteral("data/Orvane/Velmoro/Settings/Settings.xml"));
+    }
 
     // A widget or action of the window by object name; a missing one ends the
     // whole run, as the suite cannot go on without it.

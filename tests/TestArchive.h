@@ -134,12 +134,13 @@ inline QStringList describeTree(const QString &root)
         const QFileInfo info = it.fileInfo();
         const QString relative = QDir(root).relativeFilePath(path);
         if (info.isSymLink())
-            lines.append(QStringLiteral("l:%1->%2").arg(relative,
-                                                        QDir(root).relativeFilePath(info.symLinkTarget())));
+            lines.append(QStringLiteral("l:%1->%2")
+                             .arg(relative, QDir(root).relativeFilePath(info.symLinkTarget())));
         else if (info.isDir())
             lines.append(QStringLiteral("d:") + relative);
         else if (info.isFile())
-            lines.append(QStringLiteral("f:%1=%2").arg(relative, QString::fromUtf8(readFile(path))));
+            lines.append(
+                QStringLiteral("f:%1=%2").arg(relative, QString::fromUtf8(readFile(path))));
         else
             lines.append(QStringLiteral("p:") + relative);
     }
@@ -171,7 +172,7 @@ inline bool plant(const QByteArray &root, const QByteArray &instruction)
     const QByteArray parent = path.left(path.lastIndexOf('/'));
     // Folders and files are made byte for byte: names need not be UTF-8.
     const auto makeFolders = [](const QByteArray &folder) {
-        for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
+        for (qsizetype slash = folder.indexOf('/', 1);; slash = folder.indexOf('/', slash + 1)) {
             const QByteArray part = slash < 0 ? folder : folder.left(slash);
             if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST)
                 return false;
@@ -186,9 +187,10 @@ inline bool plant(const QByteArray &root, const QByteArray &instruction)
     case 'f':
     case 's': {
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        const bool made = fd >= 0
-                          && (kind == 'f' ? ::write(fd, value.constData(), size_t(value.size())) == value.size()
-                                          : ::ftruncate(fd, value.toLongLong()) == 0);
+        const bool made =
+            fd >= 0
+            && (kind == 'f' ? ::write(fd, value.constData(), size_t(value.size())) == value.size()
+                            : ::ftruncate(fd, value.toLongLong()) == 0);
         return fd >= 0 && ::close(fd) == 0 && made;
     }
     case 'l': return ::symlink(value.constData(), path.constData()) == 0;

@@ -91,8 +91,10 @@ void TestCli::packsWorkedExample()
     QCOMPARE(readFile(path("demo.tsk")), demoArchive());
 
     QCOMPARE(run({"pack", "-v", "--name", "other", "-o", path("named.tsk"), path("demo/")}), 0);
-    QCOMPARE(out, QStringLiteral("/a.png\n/img/bg.jpg\n-> %1\n").arg(QDir::toNativeSeparators(path("named.tsk"))));
-    QCOMPARE(readFile(path("named.tsk")), build("other", {{"/a.png", "0123456789"}, {"/img/bg.jpg", "abc"}}));
+    QCOMPARE(out, QStringLiteral("/a.png\n/img/bg.jpg\n-> %1\n")
+                      .arg(QDir::toNativeSeparators(path("named.tsk"))));
+    QCOMPARE(readFile(path("named.tsk")),
+             build("other", {{"/a.png", "0123456789"}, {"/img/bg.jpg", "abc"}}));
 }
 
 void TestCli::packsIntoDirectoryAndListsJson()
@@ -111,8 +113,9 @@ void TestCli::packsIntoDirectoryAndListsJson()
     QCOMPARE(demo.value("version").toString(), QStringLiteral("1.0.0"));
     const QJsonArray entries = demo.value("entries").toArray();
     QCOMPARE(entries.size(), 2);
-    QCOMPARE(entries[1].toObject(), (QJsonObject{{"name", "/img/bg.jpg"}, {"offset", 102},
-                                                 {"size", 3}, {"sizeText", "3 B"}}));
+    QCOMPARE(
+        entries[1].toObject(),
+        (QJsonObject{{"name", "/img/bg.jpg"}, {"offset", 102}, {"size", 3}, {"sizeText", "3 B"}}));
     QVERIFY(lines[0].startsWith(QLatin1String("{\"path\":"))); // documented key order
     const QJsonObject blue = QJsonDocument::fromJson(lines[1].toUtf8()).object();
     QCOMPARE(blue.value("entries").toArray()[0].toObject().value("name").toString(),
@@ -130,8 +133,9 @@ void TestCli::unpacksAndPrintsFiles()
     writeFile(path("in/one.tsk"), demoArchive());
     writeFile(path("in/two.tsk"), build("two", {{"/x", "x"}}));
     QCOMPARE(run({"unpack", "-v", path("in/one.tsk"), path("in/two.tsk"), "-d", path("out")}), 0);
-    QCOMPARE(listTree(path("out")), (QMap<QString, QByteArray>{
-                                        {"demo/a.png", "0123456789"}, {"demo/img/bg.jpg", "abc"}, {"two/x", "x"}}));
+    QCOMPARE(listTree(path("out")),
+             (QMap<QString, QByteArray>{
+                 {"demo/a.png", "0123456789"}, {"demo/img/bg.jpg", "abc"}, {"two/x", "x"}}));
     QCOMPARE(out.count(QLatin1Char('\n')), 3);
 
     // Without -d each archive lands beside itself.
@@ -183,7 +187,8 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{"up.tsk", "../up.tsk"};
     QTest::newRow("extract: a name that matches nothing")
         << QStringList{"extract", "good.tsk", "img", "nothing*", "-d", "out"}
-        << QStringList{"good.tsk: The theme file holds nothing named: nothing*"} << QStringList{"out/demo/a.png"};
+        << QStringList{"good.tsk: The theme file holds nothing named: nothing*"}
+        << QStringList{"out/demo/a.png"};
     QTest::newRow("extract: names that are not UTF-8 fail, not vanish")
         << QStringList{"extract", "odd.tsk", "*", "-d", "out"}
         << QStringList{"odd.tsk: Can NOT write the resource file: out/odd/bad\\377 (The name is not valid UTF-8)"}
@@ -213,14 +218,17 @@ void TestCli::reportsEachFailedItem()
     QStringList expected;
     for (const QString &failure : failures)
         expected.append(QStringLiteral("velmoro-cli: ")
-                        + (failure.contains(QLatin1String("%1")) ? failure.arg(QDir::toNativeSeparators(temp->path()))
-                                                                 : failure));
+                        + (failure.contains(QLatin1String("%1"))
+                               ? failure.arg(QDir::toNativeSeparators(temp->path()))
+                               : failure));
     QCOMPARE(err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
     for (const QString &name : absent)
         QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
     if (arguments.first() == QLatin1String("pack") && arguments.contains(QLatin1String("out")))
-        QVERIFY(QFileInfo::exists(path("out/good.tsk")) || QFileInfo::exists(path("out/theme.tsk")));
-    if (arguments.contains(QLatin1String("good.tsk")) && arguments.first() == QLatin1String("extract"))
+        QVERIFY(QFileInfo::exists(path("out/good.tsk"))
+                || QFileInfo::exists(path("out/theme.tsk")));
+    if (arguments.contains(QLatin1String("good.tsk"))
+        && arguments.first() == QLatin1String("extract"))
         QCOMPARE(listAll(path("out/demo")), (QStringList{"img", "img/bg.jpg"}));
 }
 
@@ -230,22 +238,26 @@ void TestCli::rejectsBadUsage_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("no command") << QStringList{} << "no command given";
     QTest::newRow("unknown command") << QStringList{"zip", "x"} << "unknown command 'zip'";
-    QTest::newRow("unknown option") << QStringList{"list", "--fast", "x"} << "Unknown option 'fast'.";
-    QTest::newRow("option of another command") << QStringList{"list", "-d", "x", "y"} << "Unknown option 'd'.";
+    QTest::newRow("unknown option")
+        << QStringList{"list", "--fast", "x"} << "Unknown option 'fast'.";
+    QTest::newRow("option of another command")
+        << QStringList{"list", "-d", "x", "y"} << "Unknown option 'd'.";
     QTest::newRow("nothing to pack") << QStringList{"pack"} << "nothing to pack";
-    QTest::newRow("--name with two folders") << QStringList{"pack", "a", "b", "--name", "n"}
-                                             << "--name and -o take one FOLDER only";
-    QTest::newRow("-o with two folders") << QStringList{"pack", "a", "b", "-o", "x.tsk"}
-                                         << "--name and -o take one FOLDER only";
+    QTest::newRow("--name with two folders")
+        << QStringList{"pack", "a", "b", "--name", "n"} << "--name and -o take one FOLDER only";
+    QTest::newRow("-o with two folders")
+        << QStringList{"pack", "a", "b", "-o", "x.tsk"} << "--name and -o take one FOLDER only";
     QTest::newRow("-o and -d") << QStringList{"pack", "a", "-o", "x.tsk", "-d", "d"}
                                << "-o and -d cannot be used together";
-    QTest::newRow("missing option value") << QStringList{"unpack", "a.tsk", "-d"} << "Missing value after '-d'.";
+    QTest::newRow("missing option value")
+        << QStringList{"unpack", "a.tsk", "-d"} << "Missing value after '-d'.";
     QTest::newRow("empty path") << QStringList{"unpack", ""} << "an empty path was given";
-    QTest::newRow("empty theme name") << QStringList{"pack", "a", "--name", ""} << "--name needs a theme name";
-    QTest::newRow("extract without a name") << QStringList{"extract", "a.tsk"}
-                                            << "an archive and at least one NAME are needed";
-    QTest::newRow("cat with two names") << QStringList{"cat", "a.tsk", "x", "y"}
-                                        << "an archive and one NAME are needed";
+    QTest::newRow("empty theme name")
+        << QStringList{"pack", "a", "--name", ""} << "--name needs a theme name";
+    QTest::newRow("extract without a name")
+        << QStringList{"extract", "a.tsk"} << "an archive and at least one NAME are needed";
+    QTest::newRow("cat with two names")
+        << QStringList{"cat", "a.tsk", "x", "y"} << "an archive and one NAME are needed";
     QTest::newRow("-d twice") << QStringList{"unpack", "a.tsk", "-d", "x", "-d", "y"}
                               << "'d' was given more than once";
 }
@@ -256,7 +268,8 @@ void TestCli::rejectsBadUsage()
     QFETCH(QString, message);
     QDir::setCurrent(temp->path());
     QCOMPARE(run(arguments), 2);
-    QVERIFY2(err.startsWith(QStringLiteral("velmoro-cli: ") + message + QLatin1Char('\n')), qPrintable(err));
+    QVERIFY2(err.startsWith(QStringLiteral("velmoro-cli: ") + message + QLatin1Char('\n')),
+             qPrintable(err));
     QCOMPARE(listAll(temp->path()), QStringList());
 }
 
@@ -265,7 +278,8 @@ void TestCli::printsHelpAndVersion()
     QCOMPARE(run({"--version"}), 0);
     QCOMPARE(out, QStringLiteral("velmoro-cli 1.0.0\n"));
     QCOMPARE(run({"--help"}), 0);
-    QVERIFY(out.contains(QLatin1String("pack FOLDER...")) && out.contains(QLatin1String("list [--json]")));
+    QVERIFY(out.contains(QLatin1String("pack FOLDER..."))
+            && out.contains(QLatin1String("list [--json]")));
     QCOMPARE(run({"unpack", "--help"}), 0);
     QVERIFY(out.startsWith(QLatin1String("Usage: velmoro-cli unpack")));
 }
@@ -274,8 +288,10 @@ void TestCli::refusesArgumentsThatAreNotUtf8()
 {
     QBuffer errBuffer;
     errBuffer.open(QIODevice::WriteOnly);
-    QCOMPARE(checkArgumentBytes({"unpack", "r\xe9sum\xe9.tsk"}, errBuffer), 2); // Latin-1, changed by any decoding
-    QVERIFY2(errBuffer.data().startsWith("velmoro-cli: an argument is not valid UTF-8: r\\351sum\\351.tsk\n"),
+    QCOMPARE(checkArgumentBytes({"unpack", "r\xe9sum\xe9.tsk"}, errBuffer),
+             2); // Latin-1, changed by any decoding
+    QVERIFY2(errBuffer.data().startsWith(
+                 "velmoro-cli: an argument is not valid UTF-8: r\\351sum\\351.tsk\n"),
              errBuffer.data().constData());
     QCOMPARE(checkArgumentBytes({"unpack", "简历.tsk"}, errBuffer), 0);
 }
@@ -285,14 +301,16 @@ void TestCli::extractsChosenResources_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("files"); // below out/t afterwards
 
-    QTest::newRow("a resource by its path") << QStringList{"img/bg.jpg"} << QStringList{"img/bg.jpg"};
+    QTest::newRow("a resource by its path")
+        << QStringList{"img/bg.jpg"} << QStringList{"img/bg.jpg"};
     QTest::newRow("with a leading slash") << QStringList{"/a.png"} << QStringList{"a.png"};
     QTest::newRow("a folder takes everything below it")
         << QStringList{"img"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
     QTest::newRow("* does not cross /") << QStringList{"*.png"} << QStringList{"a.png"};
-    QTest::newRow("* inside a folder") << QStringList{"img/*"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
-    QTest::newRow("? stands for one character") << QStringList{"?.png", "img/icons/?.png"}
-                                                << QStringList{"a.png", "img/icons/x.png"};
+    QTest::newRow("* inside a folder")
+        << QStringList{"img/*"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
+    QTest::newRow("? stands for one character")
+        << QStringList{"?.png", "img/icons/?.png"} << QStringList{"a.png", "img/icons/x.png"};
     QTest::newRow("overlapping names write each resource once")
         << QStringList{"img", "img/bg.jpg", "*"}
         << QStringList{"a.png", "img/bg.jpg", "img/icons/x.png", "readme.txt"};
@@ -302,9 +320,13 @@ void TestCli::extractsChosenResources()
 {
     QFETCH(QStringList, names);
     QFETCH(QStringList, files);
-    writeFile(path("t.tsk"), build("t", {{"/a.png", "A"}, {"/img/bg.jpg", "B"}, {"/img/icons/x.png", "X"},
+    writeFile(path("t.tsk"), build("t", {{"/a.png", "A"},
+                                         {"/img/bg.jpg", "B"},
+                                         {"/img/icons/x.png", "X"},
                                          {"/readme.txt", "R"}}));
-    QCOMPARE(run(QStringList{"extract", "-v", path("t.tsk")} + names + QStringList{"-d", path("out")}), 0);
+    QCOMPARE(
+        run(QStringList{"extract", "-v", path("t.tsk")} + names + QStringList{"-d", path("out")}),
+        0);
     QCOMPARE(listTree(path("out/t")).keys(), files);
     QCOMPARE(out.count(QLatin1Char('\n')), files.size()); // -v: one line per file written
 }
@@ -314,7 +336,9 @@ void TestCli::catWritesBytesUnchanged()
     QByteArray binary(300000, Qt::Uninitialized); // beyond one copy chunk, every byte value
     for (int i = 0; i < binary.size(); ++i)
         binary[i] = char(i * 31);
-    writeFile(path("t.tsk"), build("t", {{"/bin/data.bin", binary}, {"/bin/data.bin", "later copy"}, {"/x", "x"}}));
+    writeFile(
+        path("t.tsk"),
+        build("t", {{"/bin/data.bin", binary}, {"/bin/data.bin", "later copy"}, {"/x", "x"}}));
     QCOMPARE(run({"cat", path("t.tsk"), "bin/data.bin"}), 0);
     QCOMPARE(outBytes, QByteArray("later copy")); // what an unpack leaves
     writeFile(path("u.tsk"), build("u", {{"/data.bin", binary}}));
@@ -327,13 +351,14 @@ void TestCli::catWritesBytesUnchanged()
 // escaped, so a name can neither repaint the screen nor forge a line.
 void TestCli::listingEscapesWhatTerminalsObey()
 {
-    writeFile(path("t.tsk"), build("evil\x1b]0;owned\x07",
-                                   {{"/bell\x07.png", ""},
-                                    {"/x\nVersion: 9.9.9", ""},
-                                    {"/back\\slash", ""},
-                                    {"/csi\xc2\x9b" "2J", ""},
-                                    {"/bad\xff\xfe.png", ""},
-                                    {"/\xe5\x9b\xbe.png", ""}}));
+    writeFile(path("t.tsk"), build("evil\x1b]0;owned\x07", {{"/bell\x07.png", ""},
+                                                            {"/x\nVersion: 9.9.9", ""},
+                                                            {"/back\\slash", ""},
+                                                            {"/csi\xc2\x9b"
+                                                             "2J",
+                                                             ""},
+                                                            {"/bad\xff\xfe.png", ""},
+                                                            {"/\xe5\x9b\xbe.png", ""}}));
     QCOMPARE(run({"list", path("t.tsk")}), 0);
     QCOMPARE(out.section(QLatin1Char('\n'), 1),
              QStringLiteral("Theme:   evil\\033]0;owned\\a\n"
@@ -408,21 +433,23 @@ void TestCli::stopsCleanlyOnSignals_data()
     QTest::addColumn<QStringList>("left"); // everything below the temporary folder afterwards
 #ifdef Q_OS_UNIX
     const QStringList given{"in", "in/a", "in/b", "in/c", "out", "out/t.tsk", "t.tsk"};
-    QTest::newRow("Ctrl+C while unpacking") << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGINT
-                                            << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
-    QTest::newRow("SIGTERM while packing") << QStringList{"pack", "-v", "in", "-o", "out/t.tsk"} << SIGTERM
-                                           << given;
-    QTest::newRow("Ctrl+C while extracting") << QStringList{"extract", "-v", "t.tsk", "*", "-d", "x"} << SIGINT
-                                             << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
-    QTest::newRow("terminal closed while unpacking") << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGHUP
-                                                     << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("Ctrl+C while unpacking")
+        << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGINT
+        << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("SIGTERM while packing")
+        << QStringList{"pack", "-v", "in", "-o", "out/t.tsk"} << SIGTERM << given;
+    QTest::newRow("Ctrl+C while extracting")
+        << QStringList{"extract", "-v", "t.tsk", "*", "-d", "x"} << SIGINT
+        << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("terminal closed while unpacking")
+        << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGHUP
+        << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
     QTest::newRow("reader of the output gone while unpacking")
         << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGPIPE
         << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
-    QTest::newRow("Ctrl+C while unpacking empty files") << QStringList{"unpack", "-v", "empty.tsk", "-d", "x"}
-                                                        << SIGINT
-                                                        << given + QStringList{"empty.tsk", "x", "x/e", "x/e/0",
-                                                                               "x/t", "x/t/b"};
+    QTest::newRow("Ctrl+C while unpacking empty files")
+        << QStringList{"unpack", "-v", "empty.tsk", "-d", "x"} << SIGINT
+        << given + QStringList{"empty.tsk", "x", "x/e", "x/e/0", "x/t", "x/t/b"};
 #endif
 }
 
@@ -434,7 +461,8 @@ void TestCli::stopsCleanlyOnSignals()
     QFETCH(QStringList, arguments);
     QFETCH(int, signal);
     QFETCH(QStringList, left);
-    // b is older there: the copy of it in the archive is the one being written when the signal comes.
+    // b is older there: the copy of it in the archive is the one being written when the signal
+    // comes.
     writeFile(path("x/t/b"), "older b");
     const QByteArray large(20 << 20, 'L');
     writeFile(path("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));

@@ -22,14 +22,14 @@ void TestFormatSize::formatsSizes_data()
     row(0, "0 B");
     row(1, "1 B");
     row(1023, "1023 B");
-    row(1024, "1 KB");          // whole value: no decimals
-    row(1025, "1.00 KB");       // six digits give 1.00098
-    row(1100, "1.07 KB");       // cut, not rounded up
-    row(1536, "1.50 KB");       // one decimal padded with '0'
+    row(1024, "1 KB");    // whole value: no decimals
+    row(1025, "1.00 KB"); // six digits give 1.00098
+    row(1100, "1.07 KB"); // cut, not rounded up
+    row(1536, "1.50 KB"); // one decimal padded with '0'
     row(2047, "1.99 KB");
     row(2048, "2 KB");
     row(999999, "976.56 KB");
-    row(1048575, "1024 KB");    // rounding reaches 1024; the unit stays KB
+    row(1048575, "1024 KB"); // rounding reaches 1024; the unit stays KB
     row(1048576, "1 MB");
     row(3670016, "3.50 MB");
     row(123456789, "117.73 MB");

@@ -33,8 +33,8 @@ void makeSparseArchive(const QString &path, qint64 size, const QByteArray &first
         entries.prepend({"/first", first});
     QByteArray head = build("huge", entries);
     const qint64 data = head.size();
-    const int records = 44 + (first.isEmpty() ? 0 : 8); // the index record of "/after"
-    patchInt32(head, records + 4, qint32(data + size));     // "/after" starts after the zeros
+    const int records = 44 + (first.isEmpty() ? 0 : 8);      // the index record of "/after"
+    patchInt32(head, records + 4, qint32(data + size));      // "/after" starts after the zeros
     patchInt32(head, records + 12, qint32(data + size + 2)); // the closing record
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -135,7 +135,8 @@ void TestLongRun::cancelsPackAndKeepsOldArchive()
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Warning);
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("打包主题"));
-    QCOMPARE(dialogs.messages[0].text, QStringLiteral("已取消：0 个主题已打包，0 个主题打包失败，2 个主题未打包。"));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("已取消：0 个主题已打包，0 个主题打包失败，2 个主题未打包。"));
     QVERIFY(widget<QWidget>("centralWidget")->isEnabled()); // ready for the next command
 }
 
@@ -156,8 +157,10 @@ void TestLongRun::cancelsUnpackEarly()
     // removed, so nothing after it was written.
     QCOMPARE(listAll(path("out")), (QStringList{"huge", "small", "small/s"}));
     QCOMPARE(dialogs.messages.size(), 1);
-    QCOMPARE(dialogs.messages[0].text, QStringLiteral("已取消：1 个主题已解压，0 个主题解压失败，2 个主题未解压。"));
-    QVERIFY(dialogs.messages[0].details.contains(QStringLiteral("Not done, the run was cancelled.")));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("已取消：1 个主题已解压，0 个主题解压失败，2 个主题未解压。"));
+    QVERIFY(
+        dialogs.messages[0].details.contains(QStringLiteral("Not done, the run was cancelled.")));
 }
 
 void TestLongRun::cancelledUnpackSaysWhatWasWritten()
@@ -176,9 +179,11 @@ void TestLongRun::cancelledUnpackSaysWhatWasWritten()
     const QString folder = QDir::toNativeSeparators(path("out/huge"));
     QCOMPARE(dialogs.messages[0].text,
              QStringLiteral("已取消：0 个主题已解压，0 个主题解压失败，1 个主题未解压。\n"
-                            "%1 只解压了一部分：已写出的 1 个文件在 %2 中。").arg(archive, folder));
+                            "%1 只解压了一部分：已写出的 1 个文件在 %2 中。")
+                 .arg(archive, folder));
     QCOMPARE(dialogs.messages[0].details,
-             QStringLiteral("%1: Not done, the run was cancelled.\n已写出到 %2 的文件：\n  first").arg(archive, folder));
+             QStringLiteral("%1: Not done, the run was cancelled.\n已写出到 %2 的文件：\n  first")
+                 .arg(archive, folder));
 }
 
 // The title bar's close button, as the window system delivers it to the
@@ -239,7 +244,7 @@ void TestLongRun::quittingDuringRunCancelsIt()
     QVERIFY(quitter.acted);
     if (!exitAtOnce)
         QVERIFY(!window->isVisible()); // quit closed the window, after the run
-    window.reset(); // waits for a run still stopping
+    window.reset();                    // waits for a run still stopping
     QCOMPARE(readFile(path("out/blue.tsk")), QByteArray("yesterday's archive"));
     QCOMPARE(listAll(path("out")), QStringList{"blue.tsk"});
 }
@@ -255,7 +260,8 @@ void TestLongRun::showsNoDialogForShortRuns()
     ShownWindows shown;
     runAndWait("packThemeFolderButton");
     QTest::qWait(600); // past the delay: the dialog must not show late either
-    QVERIFY2(!shown.names.contains(QStringLiteral("progressDialog")), qPrintable(shown.names.join(',')));
+    QVERIFY2(!shown.names.contains(QStringLiteral("progressDialog")),
+             qPrintable(shown.names.join(',')));
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
     QVERIFY(QFileInfo::exists(path("out/blue.tsk")));
@@ -267,11 +273,14 @@ void TestLongRun::opensPathsFromCommandLine_data()
     QTest::addColumn<int>("folders");
     QTest::addColumn<int>("archives");
     QTest::addColumn<int>("tab");
-    QTest::newRow("folders and archives") << QStringList{"blue", "demo.tsk", "red", "other.TSK"} << 2 << 2 << 0;
+    QTest::newRow("folders and archives")
+        << QStringList{"blue", "demo.tsk", "red", "other.TSK"} << 2 << 2 << 0;
     QTest::newRow("folders only") << QStringList{"blue", "red", "notes.txt"} << 2 << 0 << 1;
     QTest::newRow("archives only") << QStringList{"demo.tsk"} << 0 << 1 << 0;
-    QTest::newRow("nothing usable") << QStringList{"notes.txt", "missing", "fake.tsk"} << 0 << 0 << 0;
-    QTest::newRow("repeats listed once") << QStringList{"blue", "blue", "demo.tsk", "demo.tsk"} << 1 << 1 << 0;
+    QTest::newRow("nothing usable")
+        << QStringList{"notes.txt", "missing", "fake.tsk"} << 0 << 0 << 0;
+    QTest::newRow("repeats listed once")
+        << QStringList{"blue", "blue", "demo.tsk", "demo.tsk"} << 1 << 1 << 0;
 }
 
 void TestLongRun::opensPathsFromCommandLine()

@@ -175,18 +175,21 @@ void TestPreview::buildsTree_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("folders first, newest folder in front")
-        << QList<Entry>{{"/z.png", "z"}, {"/c/e.png", "e"}, {"/a.png", "a"}, {"/b/d.png", "d"}, {"/b/c.png", "c"}}
+        << QList<Entry>{{"/z.png", "z"},
+                        {"/c/e.png", "e"},
+                        {"/a.png", "a"},
+                        {"/b/d.png", "d"},
+                        {"/b/c.png", "c"}}
         << "demo{c{e.png[1 B|.png]},b{c.png[1 B|.png],d.png[1 B|.png]},a.png[1 B|.png],z.png[1 B|.png]}";
     QTest::newRow("a file and a folder of the same name")
-        << QList<Entry>{{"/res/x.png", "x"}, {"/res", "r"}}
-        << "demo{res[1 B|]{x.png[1 B|.png]}}";
+        << QList<Entry>{{"/res/x.png", "x"}, {"/res", "r"}} << "demo{res[1 B|]{x.png[1 B|.png]}}";
     QTest::newRow("names compared with case")
         << QList<Entry>{{"/Img/a.png", "a"}, {"/img/b.png", "b"}}
         << "demo{img{b.png[1 B|.png]},Img{a.png[1 B|.png]}}";
     QTest::newRow("no resources") << QList<Entry>{} << "demo";
-    QTest::newRow("sizes")
-        << QList<Entry>{{"/a.9.png", QByteArray(1536, 'a')}, {"/b.jpg", QByteArray(2048, 'b')}}
-        << "demo{a.9.png[1.50 KB|.png],b.jpg[2 KB|.jpg]}";
+    QTest::newRow("sizes") << QList<Entry>{{"/a.9.png", QByteArray(1536, 'a')},
+                                           {"/b.jpg", QByteArray(2048, 'b')}}
+                           << "demo{a.9.png[1.50 KB|.png],b.jpg[2 KB|.jpg]}";
     QTest::newRow("types from the last dot")
         << QList<Entry>{{"/.nomedia", ""}, {"/README", "r"}, {"/x.", "x"}}
         << "demo{.nomedia[0 B|.nomedia],README[1 B|],x.[1 B|.]}";
@@ -214,16 +217,17 @@ void TestPreview::buildsTree()
 
 void TestPreview::showsIcons()
 {
-    writeFile(path("t.tsk"), build("demo", {{"/img/a.png", "a"}, {"/b.unknownext", "b"}, {"/noext", "n"}}));
+    writeFile(path("t.tsk"),
+              build("demo", {{"/img/a.png", "a"}, {"/b.unknownext", "b"}, {"/noext", "n"}}));
     addArchive(path("t.tsk"));
     table("themeFileTable")->selectRow(0);
     const QTreeWidgetItem *top = tree()->topLevelItem(0);
-    QVERIFY(!top->icon(0).isNull());                   // the window's icon
+    QVERIFY(!top->icon(0).isNull()); // the window's icon
     QCOMPARE(top->child(0)->text(0), QStringLiteral("img"));
-    QVERIFY(!top->child(0)->icon(0).isNull());         // folder
+    QVERIFY(!top->child(0)->icon(0).isNull());           // folder
     QVERIFY(!top->child(0)->child(0)->icon(0).isNull()); // a.png
-    QVERIFY(!top->child(1)->icon(0).isNull());         // an extension always has an icon
-    QVERIFY(top->child(2)->icon(0).isNull());          // no extension, no icon
+    QVERIFY(!top->child(1)->icon(0).isNull());           // an extension always has an icon
+    QVERIFY(top->child(2)->icon(0).isNull());            // no extension, no icon
 }
 
 void TestPreview::previewsFirstSelectedRow()
@@ -270,7 +274,8 @@ void TestPreview::clearsPreviewWithItsRow()
 void TestPreview::keepsSizeAndTypeInView()
 {
     const QByteArray longName(120, 'n');
-    writeFile(path("long.tsk"), build(longName, {{"/" + longName + ".png", "p"}, {"/" + longName + "/x.jpg", "x"}}));
+    writeFile(path("long.tsk"),
+              build(longName, {{"/" + longName + ".png", "p"}, {"/" + longName + "/x.jpg", "x"}}));
     addArchive(path("long.tsk"));
     window->resize(800, 450);
     window->show();
@@ -289,9 +294,10 @@ void TestPreview::keepsSizeAndTypeInView()
     QCOMPARE(tree()->textElideMode(), Qt::ElideMiddle);
     const QTreeWidgetItem *top = tree()->topLevelItem(0);
     QCOMPARE(top->toolTip(0), QString::fromLatin1(longName));
-    QCOMPARE(top->child(0)->toolTip(0), QString::fromLatin1(longName));              // the folder
-    QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png"));     // the file
-    QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(), QDir::toNativeSeparators(path("long.tsk")));
+    QCOMPARE(top->child(0)->toolTip(0), QString::fromLatin1(longName));          // the folder
+    QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png")); // the file
+    QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(),
+             QDir::toNativeSeparators(path("long.tsk")));
 }
 
 void TestPreview::summarisesTheme()
@@ -322,21 +328,20 @@ void TestPreview::showsResource_data()
     QTest::newRow("extension in capitals")
         << QList<Entry>{{"/photo.JPG", jpeg}} << "photo.JPG" << false
         << pixels.arg(30).arg(20).arg(formatSize(jpeg.size()));
-    QTest::newRow("xml as text")
-        << QList<Entry>{{"/theme.xml", "<theme name=\"蓝\"/>"}} << "theme.xml" << false
-        << "text:<theme name=\"蓝\"/>";
+    QTest::newRow("xml as text") << QList<Entry>{{"/theme.xml", "<theme name=\"蓝\"/>"}}
+                                 << "theme.xml" << false << "text:<theme name=\"蓝\"/>";
     QTest::newRow("unknown type that is UTF-8")
         << QList<Entry>{{"/song.lrc", "[00:01]你好"}} << "song.lrc" << false << "text:[00:01]你好";
     QTest::newRow("later of two entries of one name")
-        << QList<Entry>{{"/a.txt", "first"}, {"/a.txt", "second"}} << "a.txt" << false << "text:second";
+        << QList<Entry>{{"/a.txt", "first"}, {"/a.txt", "second"}} << "a.txt" << false
+        << "text:second";
     QTest::newRow("binary of unknown type")
         << QList<Entry>{{"/click.ogg", QByteArray("\x00\x01\xff", 3)}} << "click.ogg" << false
         << "message:类型：.ogg\n大小：3 B";
-    QTest::newRow("binary without extension")
-        << QList<Entry>{{"/blob", "\xff\xfe"}} << "blob" << false << "message:类型：（无扩展名）\n大小：2 B";
-    QTest::newRow("damaged picture")
-        << QList<Entry>{{"/broken.png", "not a picture"}} << "broken.png" << false
-        << "message:类型：.png\n大小：13 B";
+    QTest::newRow("binary without extension") << QList<Entry>{{"/blob", "\xff\xfe"}} << "blob"
+                                              << false << "message:类型：（无扩展名）\n大小：2 B";
+    QTest::newRow("damaged picture") << QList<Entry>{{"/broken.png", "not a picture"}}
+                                     << "broken.png" << false << "message:类型：.png\n大小：13 B";
     QTest::newRow("text over 1 MiB")
         << QList<Entry>{{"/big.txt", bigText}} << "big.txt" << false
         << "message:文件太大，无法预览\n大小：" + formatSize(bigText.size());
@@ -344,12 +349,12 @@ void TestPreview::showsResource_data()
         << QList<Entry>{{"/big.bin", bigText}} << "big.bin" << false
         << "message:类型：.bin\n大小：" + formatSize(bigText.size());
     QTest::newRow("picture over 64 MiB")
-        << QList<Entry>{{"/huge.png", QByteArray(64 * 1024 * 1024 + 1, '\0')}} << "huge.png" << false
-        << "message:文件太大，无法预览\n大小：" + formatSize(64 * 1024 * 1024 + 1);
+        << QList<Entry>{{"/huge.png", QByteArray(64 * 1024 * 1024 + 1, '\0')}} << "huge.png"
+        << false << "message:文件太大，无法预览\n大小：" + formatSize(64 * 1024 * 1024 + 1);
     // A tiny file that claims a picture of 30,000 x 30,000 pixels.
     QTest::newRow("picture that would be too large decoded")
-        << QList<Entry>{{"/vast.pbm", "P4\n30000 30000\n" + QByteArray(64, '\xff')}} << "vast.pbm" << false
-        << "message:文件太大，无法预览\n大小：79 B";
+        << QList<Entry>{{"/vast.pbm", "P4\n30000 30000\n" + QByteArray(64, '\xff')}} << "vast.pbm"
+        << false << "message:文件太大，无法预览\n大小：79 B";
     QTest::newRow("a folder") << QList<Entry>{{"/img/a.png", png}} << "img" << false
                               << "message:选择一个资源文件即可在这里预览。";
     QTest::newRow("the theme") << QList<Entry>{{"/a.png", png}} << "" << false
@@ -375,21 +380,24 @@ void TestPreview::showsResource()
 // Scaled down to fit, never enlarged, on a window of its first size.
 void TestPreview::fitsPictureToPane()
 {
-    previewArchive({{"/small.png", imageBytes(32, 16, "PNG")}, {"/wide.png", imageBytes(3000, 1000, "PNG")}});
+    previewArchive(
+        {{"/small.png", imageBytes(32, 16, "PNG")}, {"/wide.png", imageBytes(3000, 1000, "PNG")}});
     window->resize(800, 450);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     auto *canvas = pane()->findChild<ImageCanvas *>("imageCanvas");
 
     choose({"small.png"});
-    QCOMPARE(paneText(), QStringLiteral("image:32 x 16 像素\n") + formatSize(imageBytes(32, 16, "PNG").size()));
+    QCOMPARE(paneText(),
+             QStringLiteral("image:32 x 16 像素\n") + formatSize(imageBytes(32, 16, "PNG").size()));
     QCOMPARE(canvas->imageRect().size(), QSize(32, 16));
 
     choose({"wide.png"});
     QVERIFY(paneText().startsWith(QStringLiteral("image:3000 x 1000 像素\n")));
     const QRect shown = canvas->imageRect();
     QVERIFY2(canvas->contentsRect().contains(shown), "the picture overflows the pane");
-    QVERIFY2(shown.width() >= canvas->contentsRect().width() - 1, "the picture does not fill the pane's width");
+    QVERIFY2(shown.width() >= canvas->contentsRect().width() - 1,
+             "the picture does not fill the pane's width");
     QVERIFY(qAbs(shown.width() - 3 * shown.height()) <= 3); // in proportion
     QVERIFY(shown.width() >= 100); // the pane is wide enough to see it at 800 x 450
 }
@@ -415,20 +423,29 @@ void TestPreview::filtersTree_data()
     const QString all = "demo{skin{play.jpg},img{icons{Play.png},bg.png},readme,theme.xml}";
     QTest::newRow("no filter") << "" << all;
     QTest::newRow("letter case ignored, folders above kept")
-        << "play" << "demo{skin{play.jpg},img{icons{Play.png}}}";
-    QTest::newRow("across folders") << "s/p" << "demo{img{icons{Play.png}}}";
-    QTest::newRow("a folder's name keeps what it holds") << "SKIN" << "demo{skin{play.jpg}}";
-    QTest::newRow("a folder with its separator") << "img/" << "demo{img{icons{Play.png},bg.png}}";
-    QTest::newRow("file names only") << "me" << "demo{readme,theme.xml}";
-    QTest::newRow("nothing matches") << "nothing" << "demo";
+        << "play"
+        << "demo{skin{play.jpg},img{icons{Play.png}}}";
+    QTest::newRow("across folders") << "s/p"
+                                    << "demo{img{icons{Play.png}}}";
+    QTest::newRow("a folder's name keeps what it holds") << "SKIN"
+                                                         << "demo{skin{play.jpg}}";
+    QTest::newRow("a folder with its separator") << "img/"
+                                                 << "demo{img{icons{Play.png},bg.png}}";
+    QTest::newRow("file names only") << "me"
+                                     << "demo{readme,theme.xml}";
+    QTest::newRow("nothing matches") << "nothing"
+                                     << "demo";
 }
 
 void TestPreview::filtersTree()
 {
     QFETCH(QString, filter);
     QFETCH(QString, shown);
-    previewArchive({{"/img/bg.png", "b"}, {"/img/icons/Play.png", "p"}, {"/skin/play.jpg", "j"},
-                    {"/theme.xml", "x"}, {"/readme", "r"}});
+    previewArchive({{"/img/bg.png", "b"},
+                    {"/img/icons/Play.png", "p"},
+                    {"/skin/play.jpg", "j"},
+                    {"/theme.xml", "x"},
+                    {"/readme", "r"}});
     tree()->collapseAll();
     tree()->selectAll();
     auto *field = widget<QLineEdit>("resourceFilterEdit");
@@ -456,24 +473,27 @@ void TestPreview::filtersTree()
 void TestPreview::extractsSelection_data()
 {
     QTest::addColumn<QStringList>("chosen");
-    QTest::addColumn<QString>("setUp"); // "", "cancel" (the folder dialog), "damaged" (the archive, after listing)
+    QTest::addColumn<QString>(
+        "setUp"); // "", "cancel" (the folder dialog), "damaged" (the archive, after listing)
     QTest::addColumn<QStringList>("files"); // below the chosen folder, with their contents
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("two files")
-        << QStringList{"img/bg.png", "theme.xml"} << ""
-        << QStringList{"demo/img/bg.png=b", "demo/theme.xml=x"} << "所选的 2 个资源已解压到文件夹 %1 下！";
+    QTest::newRow("two files") << QStringList{"img/bg.png", "theme.xml"} << ""
+                               << QStringList{"demo/img/bg.png=b", "demo/theme.xml=x"}
+                               << "所选的 2 个资源已解压到文件夹 %1 下！";
     QTest::newRow("a folder takes what it holds")
-        << QStringList{"img"} << ""
-        << QStringList{"demo/img/bg.png=b", "demo/img/icons/play.png=p"} << "所选的 2 个资源已解压到文件夹 %1 下！";
+        << QStringList{"img"} << "" << QStringList{"demo/img/bg.png=b", "demo/img/icons/play.png=p"}
+        << "所选的 2 个资源已解压到文件夹 %1 下！";
     QTest::newRow("a folder and a file inside it")
         << QStringList{"img/icons", "img/icons/play.png"} << ""
         << QStringList{"demo/img/icons/play.png=p"} << "所选的 1 个资源已解压到文件夹 %1 下！";
     QTest::newRow("the theme itself")
         << QStringList{""} << ""
-        << QStringList{"demo/img/bg.png=b", "demo/img/icons/play.png=p", "demo/skin/a.jpg=a", "demo/theme.xml=x"}
+        << QStringList{"demo/img/bg.png=b", "demo/img/icons/play.png=p", "demo/skin/a.jpg=a",
+                       "demo/theme.xml=x"}
         << "所选的 4 个资源已解压到文件夹 %1 下！";
-    QTest::newRow("folder dialog cancelled") << QStringList{"theme.xml"} << "cancel" << QStringList{} << "";
+    QTest::newRow("folder dialog cancelled")
+        << QStringList{"theme.xml"} << "cancel" << QStringList{} << "";
     QTest::newRow("archive damaged after it was listed")
         << QStringList{"theme.xml"} << "damaged" << QStringList{}
         << "所选资源没有全部解压：\n主题文件已损坏，没有解压。请重新获取这个主题文件。";
@@ -485,7 +505,10 @@ void TestPreview::extractsSelection()
     QFETCH(QString, setUp);
     QFETCH(QStringList, files);
     QFETCH(QString, text);
-    const QList<Entry> entries{{"/img/bg.png", "b"}, {"/img/icons/play.png", "p"}, {"/skin/a.jpg", "a"}, {"/theme.xml", "x"}};
+    const QList<Entry> entries{{"/img/bg.png", "b"},
+                               {"/img/icons/play.png", "p"},
+                               {"/skin/a.jpg", "a"},
+                               {"/theme.xml", "x"}};
     previewArchive(entries);
     if (setUp == QLatin1String("damaged"))
         writeFile(path("t.tsk"), build("demo", entries).left(70));
@@ -519,7 +542,8 @@ void TestPreview::extractsSelection()
     if (files.isEmpty()) {
         QCOMPARE(box.kind, WindowMessage::Kind::Warning);
         QCOMPARE(box.text, text);
-        QVERIFY2(box.details.contains(QStringLiteral("The theme file is damaged.")), qPrintable(box.details));
+        QVERIFY2(box.details.contains(QStringLiteral("The theme file is damaged.")),
+                 qPrintable(box.details));
         QCOMPARE(dialogs.openedFolders, QStringList());
     } else {
         QCOMPARE(box.kind, WindowMessage::Kind::Information);
@@ -547,8 +571,9 @@ void TestPreview::opensWithDesktop()
     QCOMPARE(readFile(opened), QByteArray("picture"));
     QCOMPARE(QFileInfo(opened).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"bg.png"}); // that resource only
-    const QString scratch = QDir::tempPath() + QLatin1Char('/')
-                            + QDir(QDir::tempPath()).relativeFilePath(opened).section(QLatin1Char('/'), 0, 0);
+    const QString scratch =
+        QDir::tempPath() + QLatin1Char('/')
+        + QDir(QDir::tempPath()).relativeFilePath(opened).section(QLatin1Char('/'), 0, 0);
     QVERIFY(scratch.startsWith(QDir::tempPath() + QLatin1String("/velmoro-")));
 
     QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/icons"));
@@ -563,7 +588,8 @@ void TestPreview::opensWithDesktop()
     dialogs.applicationFound = false;
     widget<QAction>("openResourceAction")->trigger();
     QCOMPARE(dialogs.messages.size(), 1);
-    QCOMPARE(dialogs.messages[0].text, QStringLiteral("系统中没有可以打开 img/icons/a.png 的程序。"));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("系统中没有可以打开 img/icons/a.png 的程序。"));
 
     QVERIFY(QFileInfo::exists(scratch));
     QVERIFY(window->close());
@@ -585,7 +611,8 @@ void TestPreview::dragsCopiesOut()
 {
     previewArchive({{"/img/bg.png", "b"}, {"/img/more.tsk", demoArchive()}, {"/theme.xml", "x"}});
     choose({"img", "img/bg.png", "theme.xml"});
-    std::unique_ptr<QMimeData> data(tree()->model()->mimeData(tree()->selectionModel()->selectedIndexes()));
+    std::unique_ptr<QMimeData> data(
+        tree()->model()->mimeData(tree()->selectionModel()->selectedIndexes()));
     QVERIFY(data);
     QStringList files;
     for (const QUrl &url : data->urls())
@@ -601,7 +628,8 @@ void TestPreview::dragsCopiesOut()
     for (const char *name : {"themeFileTable", "themeFolderTable"}) {
         QTableWidget *target = table(name);
         const int rows = target->rowCount();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
+                              Qt::NoModifier);
         QApplication::sendEvent(target->viewport(), &enter);
         QVERIFY(!enter.isAccepted());
         QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
@@ -617,7 +645,8 @@ bool TestPreview::drag(QTableWidget *table, QEvent::Type type, const QStringList
     QMimeData data;
     QList<QUrl> urls;
     for (const QString &name : names)
-        urls.append(name.contains(QLatin1String("://")) ? QUrl(name) : QUrl::fromLocalFile(path(name)));
+        urls.append(name.contains(QLatin1String("://")) ? QUrl(name)
+                                                        : QUrl::fromLocalFile(path(name)));
     data.setUrls(urls);
     const QPoint where(10, 10);
     if (type == QEvent::DragEnter) {
@@ -644,11 +673,13 @@ void TestPreview::dropsOntoTables_data()
     QTest::addColumn<QStringList>("rows"); // column 0 of the rows, after enter and drop
 
     QTest::newRow("two folders and a text file")
-        << "themeFolderTable" << QStringList{"blue", "notes.txt", "red"} << true << QStringList{"blue", "red"};
+        << "themeFolderTable" << QStringList{"blue", "notes.txt", "red"} << true
+        << QStringList{"blue", "red"};
     QTest::newRow("only files onto the pack table")
         << "themeFolderTable" << QStringList{"notes.txt", "Theme.TSK"} << false << QStringList{};
     QTest::newRow("archives in any letter case")
-        << "themeFileTable" << QStringList{"Theme.TSK", "theme.tsk.bak", "blue"} << true << QStringList{"demo"};
+        << "themeFileTable" << QStringList{"Theme.TSK", "theme.tsk.bak", "blue"} << true
+        << QStringList{"demo"};
     QTest::newRow("a .tsk that is no archive")
         << "themeFileTable" << QStringList{"fake.tsk"} << true << QStringList{};
     QTest::newRow("only folders onto the unpack table")
@@ -674,7 +705,8 @@ void TestPreview::dropsOntoTables()
     writeFile(path("fake.tsk"), "not an archive");
 
     QTableWidget *target = table(tableName.toLatin1());
-    QTableWidget *other = table(tableName == QLatin1String("themeFileTable") ? "themeFolderTable" : "themeFileTable");
+    QTableWidget *other =
+        table(tableName == QLatin1String("themeFileTable") ? "themeFolderTable" : "themeFileTable");
     QCOMPARE(drag(target, QEvent::DragEnter, dragged), accepted);
     QCOMPARE(target->rowCount(), rows.size()); // added as the drag enters
     if (accepted) // the table's own handling keeps the drag accepted as it moves
@@ -761,9 +793,10 @@ void TestPreview::namesRefusedArchives()
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Warning);
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("增加主题文件"));
-    QCOMPARE(dialogs.messages[0].text,
-             QStringLiteral("下列主题文件没有加入列表：\n%1：损坏\n%2：含有指向目标文件夹之外的路径")
-                 .arg(QDir::toNativeSeparators(paths[0]), QDir::toNativeSeparators(paths[3])));
+    QCOMPARE(
+        dialogs.messages[0].text,
+        QStringLiteral("下列主题文件没有加入列表：\n%1：损坏\n%2：含有指向目标文件夹之外的路径")
+            .arg(QDir::toNativeSeparators(paths[0]), QDir::toNativeSeparators(paths[3])));
 }
 
 QTEST_MAIN(TestPreview)

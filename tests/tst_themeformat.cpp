@@ -58,12 +58,11 @@ void TestThemeFormat::packsWorkedExamples_data()
                                "0B000000 2F696D672F62672E6A7067 00"
                                "00000000"
                                "30313233343536373839 616263");
-    QTest::newRow("no files, 48 bytes")
-        << QList<Entry>{}
-        << QByteArray::fromHex("564C4D52 01000000 00000000 00000000"
-                               "0C000000 04000000 64656D6F 00000000"
-                               "08000000 2C000000 30000000"
-                               "00000000");
+    QTest::newRow("no files, 48 bytes") << QList<Entry>{}
+                                        << QByteArray::fromHex("564C4D52 01000000 00000000 00000000"
+                                                               "0C000000 04000000 64656D6F 00000000"
+                                                               "08000000 2C000000 30000000"
+                                                               "00000000");
 }
 
 void TestThemeFormat::packsWorkedExamples()

@@ -85,17 +85,14 @@ void TestThemePacker::scanOrder_data()
         << QStringList{"img/c.png", "B.png", "Css/d.css", "a.png"}
         << QStringList{"/a.png", "/B.png", "/Css/d.css", "/img/c.png"};
     QTest::newRow("depth first, a whole sub-folder before the next")
-        << QStringList{"b/z/1", "b/2", "a/3", "c"}
-        << QStringList{"/c", "/a/3", "/b/2", "/b/z/1"};
-    QTest::newRow("compared after lower-casing")
-        << QStringList{"aB", "a_b", "Z.png", "y.png"}
-        << QStringList{"/a_b", "/aB", "/y.png", "/Z.png"};
+        << QStringList{"b/z/1", "b/2", "a/3", "c"} << QStringList{"/c", "/a/3", "/b/2", "/b/z/1"};
+    QTest::newRow("compared after lower-casing") << QStringList{"aB", "a_b", "Z.png", "y.png"}
+                                                 << QStringList{"/a_b", "/aB", "/y.png", "/Z.png"};
     QTest::newRow("hidden entries and empty folders leave no trace")
         << QStringList{".hidden", ".git/config", "empty/", "deeper/still/", "keep/.dot", "keep/k"}
         << QStringList{"/keep/k"};
-    QTest::newRow("names outside ASCII")
-        << QStringList{"图片/背景.png", "é.png", "e.png"}
-        << QStringList{"/e.png", "/é.png", "/图片/背景.png"};
+    QTest::newRow("names outside ASCII") << QStringList{"图片/背景.png", "é.png", "e.png"}
+                                         << QStringList{"/e.png", "/é.png", "/图片/背景.png"};
 }
 
 void TestThemePacker::scanOrder()
@@ -172,13 +169,21 @@ void TestThemePacker::refusesBadPaths_data()
     QTest::addColumn<QString>("archive");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no folder given") << "" << "out.tsk" << "";
-    QTest::newRow("missing folder") << "missing" << "out.tsk" << "The dir path is NOT validate.";
-    QTest::newRow("folder is a file") << "theme/a.png" << "out.tsk" << "The dir path is NOT validate.";
-    QTest::newRow("archive folder missing")
-        << "theme" << "missing/out.tsk" << "The theme file saved path is NOT validate.";
-    QTest::newRow("archive path is a folder")
-        << "theme" << "theme" << "The theme file saved path is NOT validate.";
+    QTest::newRow("no folder given") << ""
+                                     << "out.tsk"
+                                     << "";
+    QTest::newRow("missing folder") << "missing"
+                                    << "out.tsk"
+                                    << "The dir path is NOT validate.";
+    QTest::newRow("folder is a file") << "theme/a.png"
+                                      << "out.tsk"
+                                      << "The dir path is NOT validate.";
+    QTest::newRow("archive folder missing") << "theme"
+                                            << "missing/out.tsk"
+                                            << "The theme file saved path is NOT validate.";
+    QTest::newRow("archive path is a folder") << "theme"
+                                              << "theme"
+                                              << "The theme file saved path is NOT validate.";
 }
 
 void TestThemePacker::refusesBadPaths()
@@ -256,10 +261,16 @@ void TestThemePacker::failedPackKeepsOldArchive()
         QFile file(big);
         switch (mutation) {
         case Mutation::DeleteFile: file.remove(); break;
-        case Mutation::ReplaceByFolder: file.remove(); QDir().mkpath(big); break;
+        case Mutation::ReplaceByFolder:
+            file.remove();
+            QDir().mkpath(big);
+            break;
         case Mutation::ShrinkFile: file.resize(resourceSize - 1); break;
         case Mutation::GrowFile: file.resize(resourceSize + 1); break;
-        case Mutation::ReplaceByFifo: file.remove(); plant(QFile::encodeName(folder), "p:b.bin"); break;
+        case Mutation::ReplaceByFifo:
+            file.remove();
+            plant(QFile::encodeName(folder), "p:b.bin");
+            break;
         case Mutation::None: break;
         }
     };
@@ -389,12 +400,13 @@ void TestThemePacker::followsLinksWithoutLooping()
     const QString folder = makeTree({"a", "sub/b"});
     const QString outside = temp->filePath(QStringLiteral("outside"));
     writeFile(outside + QStringLiteral("/o"), "o");
-    QVERIFY(QFile::link(folder, folder + QStringLiteral("/sub/up")));       // back to the root
+    QVERIFY(QFile::link(folder, folder + QStringLiteral("/sub/up"))); // back to the root
     QVERIFY(QFile::link(folder + QStringLiteral("/sub"), folder + QStringLiteral("/sub/self")));
-    QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext1")));        // followed
-    QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext2")));        // followed again
+    QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext1"))); // followed
+    QVERIFY(QFile::link(outside, folder + QStringLiteral("/ext2"))); // followed again
     QVERIFY(QFile::link(outside + QStringLiteral("/o"), folder + QStringLiteral("/file")));
-    QVERIFY(QFile::link(temp->filePath(QStringLiteral("nowhere")), folder + QStringLiteral("/dangling")));
+    QVERIFY(QFile::link(temp->filePath(QStringLiteral("nowhere")),
+                        folder + QStringLiteral("/dangling")));
     // A FIFO, or a link to one, holds no resource: opening it would wait forever.
     QVERIFY(plant(QFile::encodeName(folder), "p:fifo"));
     QVERIFY(plant(QFile::encodeName(folder), "l:fifolink->fifo"));
@@ -413,54 +425,65 @@ Q_DECLARE_METATYPE(ThemeFailure)
 // archive (or an older one) is touched: nothing is dropped with "success".
 void TestThemePacker::refusesWhatCannotBePacked_data()
 {
-    QTest::addColumn<QList<QByteArray>>("planted"); // below the folder "theme", as plant() takes them
+    QTest::addColumn<QList<QByteArray>>(
+        "planted"); // below the folder "theme", as plant() takes them
     QTest::addColumn<QString>("themeName");
-    QTest::addColumn<QString>("archive");           // below the temporary folder; empty: the default
-    QTest::addColumn<QString>("message");           // %1: the folder "theme"
+    QTest::addColumn<QString>("archive"); // below the temporary folder; empty: the default
+    QTest::addColumn<QString>("message"); // %1: the folder "theme"
     QTest::addColumn<ThemeFailure>("failure");
     QTest::addColumn<QString>("reason");
 
     const QString unreadableFolder = QStringLiteral("Can NOT read the resource folder: %1/sub");
     const QString denied = QStringLiteral("Permission denied");
     QTest::newRow("sub-folder that cannot be read")
-        << QList<QByteArray>{"f:a.png=a", "f:sub/b.png=b", "m:sub=0300"} << "" << ""
-        << unreadableFolder << ThemeFailure::Unreadable << denied;
+        << QList<QByteArray>{"f:a.png=a", "f:sub/b.png=b", "m:sub=0300"} << ""
+        << "" << unreadableFolder << ThemeFailure::Unreadable << denied;
     QTest::newRow("sub-folder that cannot be searched")
-        << QList<QByteArray>{"f:a.png=a", "f:sub/b.png=b", "m:sub=0600"} << "" << ""
-        << unreadableFolder << ThemeFailure::Unreadable << denied;
+        << QList<QByteArray>{"f:a.png=a", "f:sub/b.png=b", "m:sub=0600"} << ""
+        << "" << unreadableFolder << ThemeFailure::Unreadable << denied;
     QTest::newRow("file that cannot be read")
-        << QList<QByteArray>{"f:a.png=a", "m:a.png=0200"} << "" << ""
+        << QList<QByteArray>{"f:a.png=a", "m:a.png=0200"} << ""
+        << ""
         << "Can NOT read the resource file: %1/a.png" << ThemeFailure::Unreadable << denied;
     QTest::newRow("file name that is not UTF-8")
-        << QList<QByteArray>{"f:a.png=a", "f:bad\xff.png=x"} << "" << ""
+        << QList<QByteArray>{"f:a.png=a", "f:bad\xff.png=x"} << ""
+        << ""
         << QStringLiteral("The resource name is not valid UTF-8: %1/bad") + QChar(0xDCFF) + ".png"
         << ThemeFailure::BadName << "";
     QTest::newRow("folder name that is not UTF-8")
-        << QList<QByteArray>{"f:a.png=a", "f:\xfe/x=x"} << "" << ""
-        << QStringLiteral("The resource name is not valid UTF-8: %1/") + QChar(0xDCFE)
+        << QList<QByteArray>{"f:a.png=a", "f:\xfe/x=x"} << ""
+        << "" << QStringLiteral("The resource name is not valid UTF-8: %1/") + QChar(0xDCFE)
         << ThemeFailure::BadName << "";
     QTest::newRow("file name the reader would refuse")
-        << QList<QByteArray>{"f:a.png=a", "f:x\\..\\..\\evil=x"} << "" << ""
+        << QList<QByteArray>{"f:a.png=a", "f:x\\..\\..\\evil=x"} << ""
+        << ""
         << "The resource name would lead outside the folder it is unpacked into: %1/x\\..\\..\\evil"
         << ThemeFailure::Unsafe << "";
     for (const char *name : {"..", ".", "a/b", "a\\b"}) {
         QTest::addRow("theme name %s", name)
             << QList<QByteArray>{"f:a.png=a"} << name << ""
-            << QStringLiteral("The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": ") + name
+            << QStringLiteral(
+                   "The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": ")
+                   + name
             << ThemeFailure::BadName << "";
     }
     QTest::newRow("archive onto a resource")
-        << QList<QByteArray>{"f:a.png=a", "f:b.png=b"} << "" << "theme/a.png"
+        << QList<QByteArray>{"f:a.png=a", "f:b.png=b"} << ""
+        << "theme/a.png"
         << "The theme file would replace one of the resources being packed: %1/a.png"
         << ThemeFailure::Conflict << "";
-    QTest::newRow("archive onto a FIFO")
-        << QList<QByteArray>{"f:a.png=a", "p:../fifo"} << "" << "fifo"
-        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable << "Not a regular file";
+    QTest::newRow("archive onto a FIFO") << QList<QByteArray>{"f:a.png=a", "p:../fifo"} << ""
+                                         << "fifo"
+                                         << "The theme file saved path is NOT validate."
+                                         << ThemeFailure::Unwritable << "Not a regular file";
     QTest::newRow("archive onto a link to a device")
-        << QList<QByteArray>{"f:a.png=a", "l:../null->/dev/null"} << "" << "null"
-        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable << "Not a regular file";
+        << QList<QByteArray>{"f:a.png=a", "l:../null->/dev/null"} << ""
+        << "null"
+        << "The theme file saved path is NOT validate." << ThemeFailure::Unwritable
+        << "Not a regular file";
     QTest::newRow("archive onto a resource through a link")
-        << QList<QByteArray>{"f:a.png=a", "l:../out.tsk->theme/a.png"} << "" << "out.tsk"
+        << QList<QByteArray>{"f:a.png=a", "l:../out.tsk->theme/a.png"} << ""
+        << "out.tsk"
         << "The theme file would replace one of the resources being packed: %1/a.png"
         << ThemeFailure::Conflict << "";
     // Two links per level to the next level double the routes per level: the
@@ -478,14 +501,18 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
         return plants;
     };
     QTest::newRow("folders nested over 256 deep")
-        << QList<QByteArray>{"f:" + QByteArray("d/").repeated(257) + "x=x"} << "" << ""
+        << QList<QByteArray>{"f:" + QByteArray("d/").repeated(257) + "x=x"} << ""
+        << ""
         << "The folder nests folders more than 256 deep, more than a theme file can hold."
         << ThemeFailure::TooLarge << "";
     QTest::newRow("links that reach the same files by many routes")
-        << fanOut(QByteArray::number(64 << 20)) << "" << ""
-        << "The theme file would reach 2 GB, more than a theme file can hold." << ThemeFailure::TooLarge << "";
+        << fanOut(QByteArray::number(64 << 20)) << ""
+        << ""
+        << "The theme file would reach 2 GB, more than a theme file can hold."
+        << ThemeFailure::TooLarge << "";
     QTest::newRow("links that reach the same folders by many routes")
-        << fanOut(QByteArray()) << "" << ""
+        << fanOut(QByteArray()) << ""
+        << ""
         << "The folder holds more than 100,000 folders (counting every way that links lead to them), "
            "more than a theme file can hold."
         << ThemeFailure::TooLarge << "";
@@ -506,10 +533,12 @@ void TestThemePacker::refusesWhatCannotBePacked()
     const auto cleanUp = qScopeGuard([&folder] { removeTree(folder); }); // locked, or not UTF-8
     for (const QByteArray &instruction : planted)
         QVERIFY2(plant(QFile::encodeName(folder), instruction), instruction.constData());
-    const QString archivePath = temp->filePath(archive.isEmpty() ? QStringLiteral("theme.tsk") : archive);
+    const QString archivePath =
+        temp->filePath(archive.isEmpty() ? QStringLiteral("theme.tsk") : archive);
     if (archive.isEmpty())
         writeFile(archivePath, "the archive packed yesterday");
-    const bool wasFile = QFileInfo(archivePath).isFile(); // not a FIFO or device, which reading would block on
+    const bool wasFile =
+        QFileInfo(archivePath).isFile(); // not a FIFO or device, which reading would block on
     const QByteArray before = wasFile ? readFile(archivePath) : QByteArray();
 
     ThemePacker packer;
@@ -522,13 +551,16 @@ void TestThemePacker::refusesWhatCannotBePacked()
         packed = packer.pack();
     }
     QVERIFY(!packed);
-    QCOMPARE(packer.errorString, message.contains(QLatin1String("%1")) ? message.arg(folder) : message);
+    QCOMPARE(packer.errorString,
+             message.contains(QLatin1String("%1")) ? message.arg(folder) : message);
     QCOMPARE(packer.failure, failure);
     QCOMPARE(packer.systemError, reason);
-    QCOMPARE(QFileInfo(archivePath).isFile(), wasFile); // a FIFO or device is not replaced by a file
+    QCOMPARE(QFileInfo(archivePath).isFile(),
+             wasFile); // a FIFO or device is not replaced by a file
     if (wasFile)
         QCOMPARE(readFile(archivePath), before);
-    QCOMPARE(listAll(temp->path()).filter(QStringLiteral(".tsk.")), QStringList()); // no temporary file
+    QCOMPARE(listAll(temp->path()).filter(QStringLiteral(".tsk.")),
+             QStringList()); // no temporary file
 #endif
 }
 

@@ -20,8 +20,8 @@ Q_DECLARE_METATYPE(ThemeEntryList)
 namespace {
 const QString damaged = QStringLiteral("The theme file is damaged.");
 const QString noTag = QStringLiteral("Can NOT find the VLMR tag.");
-const QString unsafe =
-    QStringLiteral("The theme file holds a name that leads outside the folder it is unpacked into.");
+const QString unsafe = QStringLiteral(
+    "The theme file holds a name that leads outside the folder it is unpacked into.");
 } // namespace
 
 class TestThemeReader : public QObject
@@ -88,26 +88,32 @@ void TestThemeReader::readsIndex_data()
     QTest::addColumn<QString>("version");
     QTest::addColumn<ThemeEntryList>("entries");
 
-    QTest::newRow("worked example") << demoArchive() << "demo" << "1.0.0"
-        << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 3}};
+    QTest::newRow("worked example")
+        << demoArchive() << "demo"
+        << "1.0.0" << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 3}};
     QByteArray versioned = demoArchive();
     patchInt32(versioned, 4, 2);
     patchInt32(versioned, 8, 5);
     patchInt32(versioned, 12, 7);
-    QTest::newRow("any version") << versioned << "demo" << "2.5.7"
-        << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 3}};
+    QTest::newRow("any version") << versioned << "demo"
+                                 << "2.5.7"
+                                 << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 3}};
     patchInt32(versioned, 4, -1);
-    QTest::newRow("negative version") << versioned << "demo" << "-1.5.7"
-        << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 3}};
-    QTest::newRow("bytes appended go to the last entry") << demoArchive() + "12345" << "demo"
+    QTest::newRow("negative version")
+        << versioned << "demo"
+        << "-1.5.7" << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 3}};
+    QTest::newRow("bytes appended go to the last entry")
+        << demoArchive() + "12345"
+        << "demo"
         << "1.0.0" << ThemeEntryList{{"/a.png", 92, 10}, {"/img/bg.jpg", 102, 8}};
-    QTest::newRow("no files") << build("demo", {}) << "demo" << "1.0.0" << ThemeEntryList{};
+    QTest::newRow("no files") << build("demo", {}) << "demo"
+                              << "1.0.0" << ThemeEntryList{};
     QTest::newRow("names outside ASCII")
-        << build("主题", {{"/图片/背景.png", "x"}, {"/é", ""}}) << "主题" << "1.0.0"
-        << ThemeEntryList{{"/图片/背景.png", 96, 1}, {"/é", 97, 0}};
+        << build("主题", {{"/图片/背景.png", "x"}, {"/é", ""}}) << "主题"
+        << "1.0.0" << ThemeEntryList{{"/图片/背景.png", 96, 1}, {"/é", 97, 0}};
     QTest::newRow("odd names that stay inside")
-        << build("..theme", {{"/...", "1"}, {"/..x/x..", "2"}}) << "..theme" << "1.0.0"
-        << ThemeEntryList{{"/...", 92, 1}, {"/..x/x..", 93, 1}};
+        << build("..theme", {{"/...", "1"}, {"/..x/x..", "2"}}) << "..theme"
+        << "1.0.0" << ThemeEntryList{{"/...", 92, 1}, {"/..x/x..", 93, 1}};
 }
 
 void TestThemeReader::readsIndex()
@@ -120,7 +126,8 @@ void TestThemeReader::readsIndex()
     ThemeReader reader;
     ThemeEntryList read;
     QString readTheme;
-    QVERIFY2(reader.readIndex(put("t.tsk", archive), read, readTheme), qPrintable(reader.errorString));
+    QVERIFY2(reader.readIndex(put("t.tsk", archive), read, readTheme),
+             qPrintable(reader.errorString));
     QCOMPARE(readTheme, theme);
     QCOMPARE(reader.version, version);
     QCOMPARE(read.size(), entries.size());
@@ -137,13 +144,16 @@ void TestThemeReader::refusesNonArchives_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("missing file") << "missing.tsk" << "The specified theme file is NOT exists.";
-    QTest::newRow("a folder") << "folder" << "Can NOT open the theme file.";
+    QTest::newRow("missing file") << "missing.tsk"
+                                  << "The specified theme file is NOT exists.";
+    QTest::newRow("a folder") << "folder"
+                              << "Can NOT open the theme file.";
     QTest::newRow("empty file") << "empty.tsk" << noTag;
     QTest::newRow("three bytes") << "short.tsk" << noTag;
     QTest::newRow("other tag") << "other.tsk" << noTag;
 #ifdef Q_OS_UNIX
-    QTest::newRow("a FIFO, never waited on") << "fifo.tsk" << "Can NOT open the theme file.";
+    QTest::newRow("a FIFO, never waited on") << "fifo.tsk"
+                                             << "Can NOT open the theme file.";
 #endif
 }
 
@@ -210,10 +220,11 @@ void TestThemeReader::refusesDamagedArchives_data()
     row("first contents not right after the end record", 40, 96);
 
     // More than a reader takes in: refused before it is held in memory.
-    const QString tooLarge =
-        QStringLiteral("The theme file holds more resources, or longer names, than Velmoro takes in.");
+    const QString tooLarge = QStringLiteral(
+        "The theme file holds more resources, or longer names, than Velmoro takes in.");
     QByteArray manyEntries = build("t", {});
-    patchInt32(manyEntries, 28, 8 * 1000002); // an index of 1,000,001 entries and the closing record
+    patchInt32(manyEntries, 28,
+               8 * 1000002); // an index of 1,000,001 entries and the closing record
     manyEntries.append(8 * 1000002, '\0');
     QTest::newRow("more than 1,000,000 entries") << manyEntries << tooLarge;
     QTest::newRow("a name over 64 KiB") << build("t", {{QByteArray(65537, 'n'), "x"}}) << tooLarge;
@@ -302,15 +313,21 @@ void TestThemeReader::refusesHostileNames_data()
     QTest::newRow("NUL in a name") << QByteArray("demo") << QByteArray("/x\0/../../y", 11);
     QTest::newRow("theme name ..") << QByteArray("..") << QByteArray("/x");
     QTest::newRow("theme name leads up") << QByteArray("../sentinel") << QByteArray("/x");
-    QTest::newRow("theme name leads up by backslash") << QByteArray("..\\sentinel") << QByteArray("/x");
+    QTest::newRow("theme name leads up by backslash")
+        << QByteArray("..\\sentinel") << QByteArray("/x");
     QTest::newRow("theme name with NUL") << QByteArray("de\0mo", 5) << QByteArray("/x");
     // Each name is harmless on its own; joined without a separator they are not.
-    QTest::newRow("theme . joins entry ./x into ../x") << QByteArray(".") << QByteArray("./escaped.txt");
+    QTest::newRow("theme . joins entry ./x into ../x")
+        << QByteArray(".") << QByteArray("./escaped.txt");
     QTest::newRow("theme . joins entry . into ..") << QByteArray(".") << QByteArray(".");
-    QTest::newRow("theme a/. joins entry ./b into a/../b") << QByteArray("a/.") << QByteArray("./b");
-    QTest::newRow("theme x\\. joins entry ./y into x\\../y") << QByteArray("x\\.") << QByteArray("./y");
-    QTest::newRow("entry without / lands beside the theme folder") << QByteArray("a") << QByteArray("b");
-    QTest::newRow("theme ending in \\ lands beside on Linux") << QByteArray("a\\") << QByteArray("b");
+    QTest::newRow("theme a/. joins entry ./b into a/../b")
+        << QByteArray("a/.") << QByteArray("./b");
+    QTest::newRow("theme x\\. joins entry ./y into x\\../y")
+        << QByteArray("x\\.") << QByteArray("./y");
+    QTest::newRow("entry without / lands beside the theme folder")
+        << QByteArray("a") << QByteArray("b");
+    QTest::newRow("theme ending in \\ lands beside on Linux")
+        << QByteArray("a\\") << QByteArray("b");
     QTest::newRow("theme . joins entry ./ into ../") << QByteArray(".") << QByteArray("./");
 }
 
@@ -352,9 +369,12 @@ void TestThemeReader::extractsWorkedExample_data()
 {
     QTest::addColumn<QString>("targetDir");
     QTest::addColumn<QString>("normalised");
-    QTest::newRow("without a final slash") << "out" << "out/";
-    QTest::newRow("with a final slash") << "out/" << "out/";
-    QTest::newRow("empty: beside the archive") << "" << "";
+    QTest::newRow("without a final slash") << "out"
+                                           << "out/";
+    QTest::newRow("with a final slash") << "out/"
+                                        << "out/";
+    QTest::newRow("empty: beside the archive") << ""
+                                               << "";
 }
 
 void TestThemeReader::extractsWorkedExample()
@@ -369,7 +389,8 @@ void TestThemeReader::extractsWorkedExample()
     QCOMPARE(reader.themeName, QStringLiteral("demo"));
     QCOMPARE(reader.version, QStringLiteral("1.0.0"));
     const QString root = reader.targetDir + QStringLiteral("demo");
-    QCOMPARE(listTree(root), (QMap<QString, QByteArray>{{"a.png", "0123456789"}, {"img/bg.jpg", "abc"}}));
+    QCOMPARE(listTree(root),
+             (QMap<QString, QByteArray>{{"a.png", "0123456789"}, {"img/bg.jpg", "abc"}}));
 }
 
 void TestThemeReader::extractsEdgeCases_data()
@@ -381,12 +402,13 @@ void TestThemeReader::extractsEdgeCases_data()
         << build("", {{"/a", "1"}}) << QStringList{"a=1"};
     QTest::newRow("nested folders are created")
         << build("t", {{"/x/y/z/deep", "d"}}) << QStringList{"t/x/y/z/deep=d"};
-    QTest::newRow("zero-byte entry") << build("t", {{"/empty", ""}, {"/b", "b"}})
-                                     << QStringList{"t/b=b", "t/empty="};
-    QTest::newRow("later duplicate wins") << build("t", {{"/a", "first"}, {"/a", "second"}})
-                                          << QStringList{"t/a=second"};
+    QTest::newRow("zero-byte entry")
+        << build("t", {{"/empty", ""}, {"/b", "b"}}) << QStringList{"t/b=b", "t/empty="};
+    QTest::newRow("later duplicate wins")
+        << build("t", {{"/a", "first"}, {"/a", "second"}}) << QStringList{"t/a=second"};
     QTest::newRow("appended bytes end the last file")
-        << demoArchive() + "tail" << QStringList{"demo/a.png=0123456789", "demo/img/bg.jpg=abctail"};
+        << demoArchive() + "tail"
+        << QStringList{"demo/a.png=0123456789", "demo/img/bg.jpg=abctail"};
     // Resources below a threshold go through a buffer, larger ones are
     // copied by the kernel where it can.
     for (const int size : {3 * 16384 + 5, (3 << 20) + 5}) {
@@ -445,7 +467,8 @@ void TestThemeReader::reportsUnwritableEntries_data()
     QTest::addColumn<QStringList>("blocked"); // entries whose path is already a folder
     QTest::addColumn<QString>("message");
     QTest::newRow("one") << QStringList{"b"} << "Can NOT write the resource file: %1/b";
-    QTest::newRow("two") << QStringList{"a", "c"} << "Can NOT write 2 resource files, the first: %1/a";
+    QTest::newRow("two") << QStringList{"a", "c"}
+                         << "Can NOT write 2 resource files, the first: %1/a";
 }
 
 void TestThemeReader::reportsUnwritableEntries()
@@ -457,8 +480,9 @@ void TestThemeReader::reportsUnwritableEntries()
         QDir().mkpath(theme + QLatin1Char('/') + name);
 
     ThemeReader reader;
-    reader.themeFilePath = put(QStringLiteral("t.tsk"),
-                               build("t", {{"/a", "AAAA"}, {"/b", "BBBBBBBB"}, {"/c", "CC"}, {"/d", "D"}}));
+    reader.themeFilePath =
+        put(QStringLiteral("t.tsk"),
+            build("t", {{"/a", "AAAA"}, {"/b", "BBBBBBBB"}, {"/c", "CC"}, {"/d", "D"}}));
     reader.targetDir = temp->filePath(QStringLiteral("out"));
     QVERIFY(!reader.extract());
     QCOMPARE(reader.errorString, message.arg(QDir::toNativeSeparators(theme)));
@@ -486,9 +510,13 @@ void TestThemeReader::failsBeforeWritingAnything_data()
     QTest::addColumn<QString>("targetDir");
     QTest::addColumn<QString>("normalised");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing archive, target untouched")
-        << "missing.tsk" << "" << "" << "The specified theme file is NOT exists.";
-    QTest::newRow("wrong tag, target normalised") << "bad.tsk" << "out" << "out/" << noTag;
+    QTest::newRow("missing archive, target untouched") << "missing.tsk"
+                                                       << ""
+                                                       << ""
+                                                       << "The specified theme file is NOT exists.";
+    QTest::newRow("wrong tag, target normalised") << "bad.tsk"
+                                                  << "out"
+                                                  << "out/" << noTag;
 }
 
 void TestThemeReader::failsBeforeWritingAnything()
@@ -514,7 +542,7 @@ void TestThemeReader::roundTripsVariedTree()
     const QString source = temp->filePath(QStringLiteral("source"));
     const QMap<QString, QByteArray> visible{
         {"a.png", "png bytes"},
-        {"abc", ""},                       // name of 4 bytes with "/", empty contents
+        {"abc", ""}, // name of 4 bytes with "/", empty contents
         {"图片/背景.jpg", "jpeg"},
         {"img/abcdefg", QByteArray(70000, 'x')},
         {"img/large.bin", QByteArray(3 << 20, 'L') + "end"}, // copied on its own
@@ -529,8 +557,10 @@ void TestThemeReader::roundTripsVariedTree()
     QMap<QString, QByteArray> expected = visible;
 #ifdef Q_OS_UNIX
     writeFile(temp->filePath(QStringLiteral("linked/target.txt")), "linked");
-    QVERIFY(QFile::link(temp->filePath(QStringLiteral("linked")), source + QStringLiteral("/folderlink")));
-    QVERIFY(QFile::link(temp->filePath(QStringLiteral("linked/target.txt")), source + QStringLiteral("/filelink")));
+    QVERIFY(QFile::link(temp->filePath(QStringLiteral("linked")),
+                        source + QStringLiteral("/folderlink")));
+    QVERIFY(QFile::link(temp->filePath(QStringLiteral("linked/target.txt")),
+                        source + QStringLiteral("/filelink")));
     expected.insert(QStringLiteral("folderlink/target.txt"), "linked");
     expected.insert(QStringLiteral("filelink"), "linked");
 #endif
@@ -552,26 +582,29 @@ void TestThemeReader::roundTripsVariedTree()
     for (auto it = expected.begin(); it != expected.end(); ++it) {
         QBuffer bytes;
         bytes.open(QIODevice::WriteOnly);
-        QVERIFY2(reader.readEntry(packer.themeFilePath, QLatin1Char('/') + it.key(), bytes), qPrintable(it.key()));
+        QVERIFY2(reader.readEntry(packer.themeFilePath, QLatin1Char('/') + it.key(), bytes),
+                 qPrintable(it.key()));
         QCOMPARE(bytes.data(), it.value());
     }
     reader.targetDir = temp->filePath(QStringLiteral("chosen"));
     QVERIFY2(reader.extractEntries({"/img/large.bin", "/空/文件"}), qPrintable(reader.errorString));
     QCOMPARE(listTree(reader.targetDir + QStringLiteral("往返")),
-             (QMap<QString, QByteArray>{{"img/large.bin", expected.value("img/large.bin")}, {"空/文件", ""}}));
+             (QMap<QString, QByteArray>{{"img/large.bin", expected.value("img/large.bin")},
+                                        {"空/文件", ""}}));
 }
 
 void TestThemeReader::reportsProgressAndCancels_data()
 {
-    QTest::addColumn<int>("stopAt");             // the progress call that answers "stop"; -1 never
-    QTest::addColumn<QStringList>("files");      // what is left below the theme folder
-    QTest::addColumn<QByteArray>("olderB");      // an older copy of b, there before the unpack
+    QTest::addColumn<int>("stopAt");        // the progress call that answers "stop"; -1 never
+    QTest::addColumn<QStringList>("files"); // what is left below the theme folder
+    QTest::addColumn<QByteArray>("olderB"); // an older copy of b, there before the unpack
     QTest::newRow("not stopped") << -1 << QStringList{"a", "b", "c"} << QByteArray();
     QTest::newRow("before anything") << 0 << QStringList{} << QByteArray();
     QTest::newRow("after the first file") << 1 << QStringList{"a"} << QByteArray();
-    QTest::newRow("inside the large file") << 3 << QStringList{"a"} << QByteArray(); // its part is removed
-    QTest::newRow("inside the large file, over an older copy") << 3 << QStringList{"a", "b"}
-                                                               << QByteArray("older b");
+    QTest::newRow("inside the large file")
+        << 3 << QStringList{"a"} << QByteArray(); // its part is removed
+    QTest::newRow("inside the large file, over an older copy")
+        << 3 << QStringList{"a", "b"} << QByteArray("older b");
 }
 
 void TestThemeReader::reportsProgressAndCancels()
@@ -583,7 +616,8 @@ void TestThemeReader::reportsProgressAndCancels()
     if (!olderB.isEmpty())
         writeFile(temp->filePath(QStringLiteral("out/t/b")), olderB);
     ThemeReader reader;
-    reader.themeFilePath = put(QStringLiteral("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));
+    reader.themeFilePath =
+        put(QStringLiteral("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));
     reader.targetDir = temp->filePath(QStringLiteral("out"));
     QList<qint64> seen;
     reader.progress = [&](qint64 done, qint64 total) {
@@ -598,7 +632,8 @@ void TestThemeReader::reportsProgressAndCancels()
         QCOMPARE(seen.last(), large.size() + 2);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     }
-    QCOMPARE(listTree(temp->filePath(QStringLiteral("out/t"))).keys(), files); // no temporary file either
+    QCOMPARE(listTree(temp->filePath(QStringLiteral("out/t"))).keys(),
+             files); // no temporary file either
     if (!olderB.isEmpty())
         QCOMPARE(readFile(temp->filePath(QStringLiteral("out/t/b"))), olderB);
 }
@@ -608,49 +643,58 @@ void TestThemeReader::reportsProgressAndCancels()
 void TestThemeReader::writesNothingThroughWhatIsInTheWay_data()
 {
     QTest::addColumn<QByteArray>("archive");
-    QTest::addColumn<QString>("archiveName");  // below work/
-    QTest::addColumn<QStringList>("planted");  // below work/target: "d:path", "f:path=text",
-                                               // "l:path->target", "h:path->target" (hard), "p:path" (FIFO)
-    QTest::addColumn<QString>("message");      // empty when the unpack succeeds
+    QTest::addColumn<QString>("archiveName"); // below work/
+    QTest::addColumn<QStringList>(
+        "planted"); // below work/target: "d:path", "f:path=text",
+                    // "l:path->target", "h:path->target" (hard), "p:path" (FIFO)
+    QTest::addColumn<QString>("message"); // empty when the unpack succeeds
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<QStringList>("left");     // below work/target afterwards, as describeTree() gives it
+    QTest::addColumn<QStringList>(
+        "left"); // below work/target afterwards, as describeTree() gives it
 
     const QString link = QStringLiteral("A symbolic link is in the way");
     QTest::newRow("theme folder is a link out")
         << build("t", {{"/a", "1"}}) << "t.tsk" << QStringList{"l:t->../sentinel"}
         << "Can NOT write the resource file: %1/t/a" << link << QStringList{"l:t->../sentinel"};
     QTest::newRow("sub-folder is a link out")
-        << build("t", {{"/sub/x", "1"}, {"/y", "2"}}) << "t.tsk" << QStringList{"d:t", "l:t/sub->../../sentinel"}
+        << build("t", {{"/sub/x", "1"}, {"/y", "2"}}) << "t.tsk"
+        << QStringList{"d:t", "l:t/sub->../../sentinel"}
         << "Can NOT write the resource file: %1/t/sub/x" << link
         << QStringList{"d:t", "f:t/y=2", "l:t/sub->../sentinel"};
     QTest::newRow("link at a file's place is replaced, not followed")
-        << build("t", {{"/a", "new"}}) << "t.tsk" << QStringList{"d:t", "l:t/a->../../sentinel/keep.txt"}
-        << "" << "" << QStringList{"d:t", "f:t/a=new"};
+        << build("t", {{"/a", "new"}}) << "t.tsk"
+        << QStringList{"d:t", "l:t/a->../../sentinel/keep.txt"} << ""
+        << "" << QStringList{"d:t", "f:t/a=new"};
     QTest::newRow("dangling link at a file's place")
-        << build("t", {{"/a", "new"}}) << "t.tsk" << QStringList{"d:t", "l:t/a->../../sentinel/made.txt"}
-        << "" << "" << QStringList{"d:t", "f:t/a=new"};
+        << build("t", {{"/a", "new"}}) << "t.tsk"
+        << QStringList{"d:t", "l:t/a->../../sentinel/made.txt"} << ""
+        << "" << QStringList{"d:t", "f:t/a=new"};
     QTest::newRow("hard link at a file's place keeps the other name")
-        << build("t", {{"/a", "new"}}) << "t.tsk" << QStringList{"d:t", "h:t/a->../../sentinel/keep.txt"}
-        << "" << "" << QStringList{"d:t", "f:t/a=new"};
+        << build("t", {{"/a", "new"}}) << "t.tsk"
+        << QStringList{"d:t", "h:t/a->../../sentinel/keep.txt"} << ""
+        << "" << QStringList{"d:t", "f:t/a=new"};
     QTest::newRow("FIFO at a file's place is never opened")
         << build("t", {{"/a", "new"}, {"/b", "ok"}}) << "t.tsk" << QStringList{"d:t", "p:t/a"}
-        << "Can NOT write the resource file: %1/t/a" << "A FIFO, socket or device is in the way"
-        << QStringList{"d:t", "f:t/b=ok", "p:t/a"};
+        << "Can NOT write the resource file: %1/t/a"
+        << "A FIFO, socket or device is in the way" << QStringList{"d:t", "f:t/b=ok", "p:t/a"};
     QTest::newRow("a file where a folder is needed")
         << build("t", {{"/sub/x", "1"}}) << "t.tsk" << QStringList{"d:t", "f:t/sub=old"}
-        << "Can NOT write the resource file: %1/t/sub/x" << "Not a directory" << QStringList{"d:t", "f:t/sub=old"};
+        << "Can NOT write the resource file: %1/t/sub/x"
+        << "Not a directory" << QStringList{"d:t", "f:t/sub=old"};
     QTest::newRow("entry naming the theme folder itself")
         << build("t", {{"/", "x"}, {"/b", "ok"}}) << "t.tsk" << QStringList{}
-        << "Can NOT write the resource file: %1/t" << "Is a directory" << QStringList{"d:t", "f:t/b=ok"};
+        << "Can NOT write the resource file: %1/t"
+        << "Is a directory" << QStringList{"d:t", "f:t/b=ok"};
     QTest::newRow("names that are not UTF-8 do not collapse into one")
-        << build("t", {{"/\xff.png", "1"}, {"/\xfe.png", "2"}, {"/ok", "3"}}) << "t.tsk" << QStringList{}
-        << QStringLiteral("Can NOT write 2 resource files, the first: %1/t/") + QChar(0xDCFF) + ".png"
-        << "The name is not valid UTF-8"
-        << QStringList{"d:t", "f:t/ok=3"};
+        << build("t", {{"/\xff.png", "1"}, {"/\xfe.png", "2"}, {"/ok", "3"}}) << "t.tsk"
+        << QStringList{}
+        << QStringLiteral("Can NOT write 2 resource files, the first: %1/t/") + QChar(0xDCFF)
+               + ".png"
+        << "The name is not valid UTF-8" << QStringList{"d:t", "f:t/ok=3"};
     QTest::newRow("entry naming the archive being unpacked")
         << build("", {{"/self.tsk", "evil"}, {"/b", "ok"}}) << "target/self.tsk" << QStringList{}
-        << "Can NOT write the resource file: %1/self.tsk" << "It is the theme file being unpacked"
-        << QStringList{"f:b=ok", "f:self.tsk=<archive>"};
+        << "Can NOT write the resource file: %1/self.tsk"
+        << "It is the theme file being unpacked" << QStringList{"f:b=ok", "f:self.tsk=<archive>"};
 }
 
 void TestThemeReader::writesNothingThroughWhatIsInTheWay()
@@ -682,7 +726,8 @@ void TestThemeReader::writesNothingThroughWhatIsInTheWay()
         QCOMPARE(reader.systemError, reason);
     }
     QStringList tree = describeTree(target);
-    tree.replaceInStrings(QStringLiteral("=") + QString::fromUtf8(archive), QStringLiteral("=<archive>"));
+    tree.replaceInStrings(QStringLiteral("=") + QString::fromUtf8(archive),
+                          QStringLiteral("=<archive>"));
     QCOMPARE(tree, left);
     QCOMPARE(describeTree(work + QStringLiteral("/sentinel")), QStringList{"f:keep.txt=precious"});
 #endif
@@ -707,22 +752,24 @@ void TestThemeReader::keepsOlderCopiesWhenTheDiskFills()
     const QString theme = temp->filePath(QStringLiteral("out/t"));
     writeFile(theme + QStringLiteral("/big"), "the older, intact copy");
     ThemeReader reader;
-    reader.themeFilePath =
-        put(QStringLiteral("t.tsk"), build("t", {{"/big", QByteArray(size, 'n')}, {"/small", "s"}}));
+    reader.themeFilePath = put(QStringLiteral("t.tsk"),
+                               build("t", {{"/big", QByteArray(size, 'n')}, {"/small", "s"}}));
     reader.targetDir = temp->filePath(QStringLiteral("out"));
 
     struct rlimit before;
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
     struct rlimit limited = before;
     limited.rlim_cur = size / 2;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
+    const auto oldHandler =
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
     const bool extracted = reader.extract();
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!extracted);
-    QCOMPARE(reader.errorString, QStringLiteral("Can NOT write the resource file: %1/big").arg(theme));
+    QCOMPARE(reader.errorString,
+             QStringLiteral("Can NOT write the resource file: %1/big").arg(theme));
     QCOMPARE(reader.failure, ThemeFailure::DiskFull);
     QCOMPARE(reader.systemError, QStringLiteral("File too large"));
     QCOMPARE(describeTree(theme), (QStringList{"f:big=the older, intact copy", "f:small=s"}));

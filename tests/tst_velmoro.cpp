@@ -88,7 +88,8 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(tabs->tabText(1), QStringLiteral("打包主题"));
 
     const auto headers = [](QTableWidget *table) {
-        return QStringList{table->horizontalHeaderItem(0)->text(), table->horizontalHeaderItem(1)->text()};
+        return QStringList{table->horizontalHeaderItem(0)->text(),
+                           table->horizontalHeaderItem(1)->text()};
     };
     auto *files = widget<QTableWidget>("themeFileTable");
     auto *folders = widget<QTableWidget>("themeFolderTable");
@@ -111,9 +112,9 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(tree->headerItem()->text(2), QStringLiteral("类型"));
 
     const QList<QPair<const char *, QString>> buttons{
-        {"changeWorkDirButton", "更改..."}, {"addThemeFileButton", "增加"},
-        {"removeThemeFileButton", "移除"}, {"unpackThemeFileButton", "开始解压"},
-        {"addThemeFolderButton", "增加"}, {"removeThemeFolderButton", "移除"},
+        {"changeWorkDirButton", "更改..."},   {"addThemeFileButton", "增加"},
+        {"removeThemeFileButton", "移除"},    {"unpackThemeFileButton", "开始解压"},
+        {"addThemeFolderButton", "增加"},     {"removeThemeFolderButton", "移除"},
         {"packThemeFolderButton", "打包主题"}};
     for (const auto &button : buttons)
         QCOMPARE(widget<QPushButton>(button.first)->text(), button.second);
@@ -151,7 +152,8 @@ void TestVelmoro::buildsMenus()
         }
         return list;
     };
-    QCOMPARE(texts(widget<QMenu>("fileMenu")), (QStringList{"增加主题文件", "增加主题资源文件夹", "--", "退出"}));
+    QCOMPARE(texts(widget<QMenu>("fileMenu")),
+             (QStringList{"增加主题文件", "增加主题资源文件夹", "--", "退出"}));
     QCOMPARE(texts(widget<QMenu>("helpMenu")), (QStringList{"帮助文档", "--", "关于", "关于Qt"}));
     for (const char *name : {"addThemeFileAction", "addThemeFolderAction", "exitAction",
                              "aboutAction", "aboutQtAction", "helpDocAction"})
@@ -207,7 +209,8 @@ void TestVelmoro::showsHelpAndAbout()
     QCOMPARE(dialogs.messages[1].title, QStringLiteral("关于"));
     const QString about = dialogs.messages[1].text;
     // The version the project is built as, not a copy of it.
-    QVERIFY(about.startsWith(QStringLiteral("<h2>Velmoro %1</h2><p>").arg(QStringLiteral(VELMORO_VERSION))));
+    QVERIFY(about.startsWith(
+        QStringLiteral("<h2>Velmoro %1</h2><p>").arg(QStringLiteral(VELMORO_VERSION))));
     QVERIFY(about.contains(QStringLiteral(
         "<p>Velmoro 是一款可以让你方便地解压和打包Android版本天天动听主题(.tsk)文件的软件。该版本发布于2013年01月03日。<p>^_^欢迎联系: ")));
 }
@@ -288,7 +291,8 @@ void TestVelmoro::reportsFailedPacks()
              qPrintable(box.text));
     QVERIFY2(box.details.startsWith(gone + QLatin1Char('\n')), qPrintable(box.details));
     QVERIFY(box.details.contains(QStringLiteral("\nThe dir path is NOT validate.")));
-    QCOMPARE(box.actionText, QStringLiteral("打开文件夹")); // the two packed ones went to one folder
+    QCOMPARE(box.actionText,
+             QStringLiteral("打开文件夹")); // the two packed ones went to one folder
     QVERIFY(QFileInfo::exists(path("out/blue.tsk")) && QFileInfo::exists(path("out/red.tsk")));
 }
 
@@ -334,7 +338,8 @@ void TestVelmoro::remembersDialogFolder()
     writeFile(path("other/b.tsk"), demoArchive());
 
     addFolders({"themes/blue"});
-    QCOMPARE(dialogs.requests.last().startDir, workDir); // the first dialog opens in the work directory
+    QCOMPARE(dialogs.requests.last().startDir,
+             workDir); // the first dialog opens in the work directory
     dialogs.folders.enqueue(path("work"));
     click("changeWorkDirButton"); // does not move the next add dialog
     addArchives({"archives/a.tsk"});
@@ -365,10 +370,11 @@ void TestVelmoro::refusesUnusablePackNames_data()
         << QStringList{"same", "other", "same"}
         << "第 1 行“same”：与第 3 行打包成同一个主题文件\n第 3 行“same”：与第 1 行打包成同一个主题文件";
     QTest::newRow("empty name") << QStringList{"a", "", "b"} << "第 2 行“”：名称为空";
-    QTest::newRow("dot names") << QStringList{".", "..", "b"}
-                               << "第 1 行“.”：名称不能是“.”或“..”\n第 2 行“..”：名称不能是“.”或“..”";
-    QTest::newRow("separators") << QStringList{"../x", "a", "b\\c"}
-                                << "第 1 行“../x”：名称不能含有“/”或“\\”\n第 3 行“b\\c”：名称不能含有“/”或“\\”";
+    QTest::newRow("dot names") << QStringList{
+        ".", "..", "b"} << "第 1 行“.”：名称不能是“.”或“..”\n第 2 行“..”：名称不能是“.”或“..”";
+    QTest::newRow("separators") << QStringList{
+        "../x", "a",
+        "b\\c"} << "第 1 行“../x”：名称不能含有“/”或“\\”\n第 3 行“b\\c”：名称不能含有“/”或“\\”";
 }
 
 void TestVelmoro::refusesUnusablePackNames()
@@ -390,7 +396,8 @@ void TestVelmoro::refusesUnusablePackNames()
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Warning);
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("打包主题"));
     QCOMPARE(dialogs.messages[0].text,
-             QStringLiteral("下列主题名称不能用作主题文件名，没有打包任何主题。请修改后再打包：\n") + problems);
+             QStringLiteral("下列主题名称不能用作主题文件名，没有打包任何主题。请修改后再打包：\n")
+                 + problems);
     QCOMPARE(listAll(path("out")), QStringList{"work"}); // nothing written, not even next to it
     QCOMPARE(listAll(path("themes")).size(), 6);
 
@@ -419,8 +426,9 @@ void TestVelmoro::unpacksEndToEnd()
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("解压主题"));
     QCOMPARE(dialogs.messages[0].text, QStringLiteral("所有主题已解压到工作目录文件夹下！"));
-    QCOMPARE(listTree(path("out")), (QMap<QString, QByteArray>{
-                                        {"demo/a.png", "0123456789"}, {"demo/img/bg.jpg", "abc"}, {"other/o", "o"}}));
+    QCOMPARE(listTree(path("out")),
+             (QMap<QString, QByteArray>{
+                 {"demo/a.png", "0123456789"}, {"demo/img/bg.jpg", "abc"}, {"other/o", "o"}}));
 }
 
 void TestVelmoro::unpacksBesideArchivesWithoutWorkDir()
@@ -449,8 +457,10 @@ void TestVelmoro::reportsFailedUnpacks()
     QCOMPARE(box.kind, WindowMessage::Kind::Warning);
     QCOMPARE(box.title, QStringLiteral("解压主题"));
     const QString gone = QDir::toNativeSeparators(path("in/gone.tsk"));
-    const QString reason = QStringLiteral("找不到这个主题文件，它可能已被移动、改名或删除。请把它重新加入列表。");
-    QCOMPARE(box.text, QStringLiteral("1 个主题已解压，1 个主题解压失败：\n") + gone + QStringLiteral("：") + reason);
+    const QString reason =
+        QStringLiteral("找不到这个主题文件，它可能已被移动、改名或删除。请把它重新加入列表。");
+    QCOMPARE(box.text, QStringLiteral("1 个主题已解压，1 个主题解压失败：\n") + gone
+                           + QStringLiteral("：") + reason);
     QCOMPARE(box.details, gone + QLatin1Char('\n') + reason
                               + QStringLiteral("\nThe specified theme file is NOT exists."));
     QCOMPARE(readFile(path("out/demo/a.png")), QByteArray("0123456789"));
@@ -492,26 +502,37 @@ void TestVelmoro::completionNamesDestination_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("workDir"); // "" for none
     QTest::addColumn<QStringList>("sources");
-    QTest::addColumn<QString>("text");    // %1: the one destination folder
-    QTest::addColumn<QString>("opens");   // what 打开文件夹 opens; "" when not offered
+    QTest::addColumn<QString>("text");  // %1: the one destination folder
+    QTest::addColumn<QString>("opens"); // what 打开文件夹 opens; "" when not offered
 
     const QStringList twoFolders{"one/blue", "two/red"};
     const QStringList sameParent{"one/blue", "one/red"};
     const QStringList twoPlaces{"one/blue.tsk", "two/red.tsk"};
     const QStringList samePlace{"one/blue.tsk", "one/red.tsk"};
     QTest::newRow("pack into the work directory")
-        << "packThemeFolderButton" << "out" << twoFolders << "所有主题资源已打包到工作目录文件夹下了！" << "out";
+        << "packThemeFolderButton"
+        << "out" << twoFolders << "所有主题资源已打包到工作目录文件夹下了！"
+        << "out";
     QTest::newRow("pack beside folders of one parent")
-        << "packThemeFolderButton" << "" << sameParent << "所有主题资源已打包到文件夹 %1 下了！" << "one";
+        << "packThemeFolderButton"
+        << "" << sameParent << "所有主题资源已打包到文件夹 %1 下了！"
+        << "one";
     QTest::newRow("pack beside folders in two places")
-        << "packThemeFolderButton" << "" << twoFolders
-        << "所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。" << "";
+        << "packThemeFolderButton"
+        << "" << twoFolders << "所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。"
+        << "";
     QTest::newRow("unpack into the work directory")
-        << "unpackThemeFileButton" << "out" << twoPlaces << "所有主题已解压到工作目录文件夹下！" << "out";
+        << "unpackThemeFileButton"
+        << "out" << twoPlaces << "所有主题已解压到工作目录文件夹下！"
+        << "out";
     QTest::newRow("unpack beside archives of one folder")
-        << "unpackThemeFileButton" << "" << samePlace << "所有主题已解压到文件夹 %1 下！" << "one";
+        << "unpackThemeFileButton"
+        << "" << samePlace << "所有主题已解压到文件夹 %1 下！"
+        << "one";
     QTest::newRow("unpack beside archives in two places")
-        << "unpackThemeFileButton" << "" << twoPlaces << "所有主题已解压，每个主题都在它的主题文件旁边。" << "";
+        << "unpackThemeFileButton"
+        << "" << twoPlaces << "所有主题已解压，每个主题都在它的主题文件旁边。"
+        << "";
 }
 
 void TestVelmoro::completionNamesDestination()
@@ -529,7 +550,8 @@ void TestVelmoro::completionNamesDestination()
         addFolders(sources);
     } else {
         for (const QString &archive : sources)
-            writeFile(path(archive), build(QFileInfo(archive).baseName().toUtf8(), {{"/r.png", "r"}}));
+            writeFile(path(archive),
+                      build(QFileInfo(archive).baseName().toUtf8(), {{"/r.png", "r"}}));
         addArchives(sources);
     }
     dialogs.actionAnswers.enqueue(true);
@@ -538,33 +560,43 @@ void TestVelmoro::completionNamesDestination()
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
     const QString destination = opens.isEmpty() ? QString() : path(opens);
-    QCOMPARE(dialogs.messages[0].text, text.contains("%1") ? text.arg(QDir::toNativeSeparators(destination)) : text);
-    QCOMPARE(dialogs.messages[0].actionText, opens.isEmpty() ? QString() : QStringLiteral("打开文件夹"));
+    QCOMPARE(dialogs.messages[0].text,
+             text.contains("%1") ? text.arg(QDir::toNativeSeparators(destination)) : text);
+    QCOMPARE(dialogs.messages[0].actionText,
+             opens.isEmpty() ? QString() : QStringLiteral("打开文件夹"));
     QCOMPARE(dialogs.openedFolders, opens.isEmpty() ? QStringList() : QStringList{destination});
 }
 
 void TestVelmoro::explainsFailures_data()
 {
     QTest::addColumn<QString>("setUp");
-    QTest::addColumn<QString>("reason");       // the sentence after the item in the box
-    QTest::addColumn<bool>("systemReason");    // whether the system's reason is in the details
+    QTest::addColumn<QString>("reason");    // the sentence after the item in the box
+    QTest::addColumn<bool>("systemReason"); // whether the system's reason is in the details
 
     QTest::newRow("locked sub-folder")
-        << "lockedSubFolder" << "这个文件夹（或其中的文件、子文件夹）无法读取。请检查它们的读取权限后重试。" << true;
+        << "lockedSubFolder"
+        << "这个文件夹（或其中的文件、子文件夹）无法读取。请检查它们的读取权限后重试。" << true;
     QTest::newRow("locked work directory")
-        << "lockedWorkDir" << "系统不允许在目标文件夹中写入。请换一个工作目录，或修改该文件夹的权限。" << true;
+        << "lockedWorkDir"
+        << "系统不允许在目标文件夹中写入。请换一个工作目录，或修改该文件夹的权限。" << true;
     QTest::newRow("missing folder")
-        << "missingFolder" << "找不到这个主题资源文件夹，它可能已被移动、改名或删除。请把它重新加入列表。" << false;
+        << "missingFolder"
+        << "找不到这个主题资源文件夹，它可能已被移动、改名或删除。请把它重新加入列表。" << false;
     QTest::newRow("disk full while unpacking")
-        << "diskFull" << "磁盘空间已满，主题没能全部解压。请腾出空间后重试。" << true;
+        << "diskFull"
+        << "磁盘空间已满，主题没能全部解压。请腾出空间后重试。" << true;
     QTest::newRow("archive damaged after it was listed")
-        << "damagedArchive" << "主题文件已损坏，没有解压。请重新获取这个主题文件。" << false;
+        << "damagedArchive"
+        << "主题文件已损坏，没有解压。请重新获取这个主题文件。" << false;
     QTest::newRow("archive unsafe after it was listed")
         << "unsafeArchive"
-        << "主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。" << false;
+        << "主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。"
+        << false;
     QTest::newRow("theme name already used in this run")
-        << "sameThemeName" << QString("本次解压中已有另一个同名主题解压到 %1，为免覆盖它的文件，这个主题没有解压。"
-                                      "请换一个工作目录再解压它。") << false;
+        << "sameThemeName"
+        << QString("本次解压中已有另一个同名主题解压到 %1，为免覆盖它的文件，这个主题没有解压。"
+                   "请换一个工作目录再解压它。")
+        << false;
 }
 
 // The failing item of each case is the last row; the box names it with a
@@ -628,14 +660,18 @@ void TestVelmoro::explainsFailures()
         runAndWait(button);
 #endif
     }
-    QFile::setPermissions(path("out"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile::setPermissions(path("themes/blue/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path("out"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path("themes/blue/locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QCOMPARE(dialogs.messages.size(), 1);
     const WindowMessage &box = dialogs.messages[0];
-    QVERIFY2(box.text.endsWith(QLatin1Char('\n') + QDir::toNativeSeparators(failing) + QStringLiteral("：") + reason),
+    QVERIFY2(box.text.endsWith(QLatin1Char('\n') + QDir::toNativeSeparators(failing)
+                               + QStringLiteral("：") + reason),
              qPrintable(box.text));
-    QVERIFY2(box.details.startsWith(QDir::toNativeSeparators(failing) + QLatin1Char('\n') + reason + QLatin1Char('\n')),
+    QVERIFY2(box.details.startsWith(QDir::toNativeSeparators(failing) + QLatin1Char('\n') + reason
+                                    + QLatin1Char('\n')),
              qPrintable(box.details));
     QCOMPARE(box.details.contains(QStringLiteral("系统给出的原因：")), systemReason);
 }
@@ -644,7 +680,8 @@ void TestVelmoro::explainsFailures()
 // window hears, and OK is not.
 void TestVelmoro::toolkitBoxOffersFolder()
 {
-    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "text", "details", "打开文件夹"};
+    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "text", "details",
+                          "打开文件夹"};
     QString press = "actionButton";
     QString shownText;
     ShownWindows answerer([&](QWidget *shown) {
@@ -669,19 +706,23 @@ void TestVelmoro::tabLeavesTables_data()
     QTest::addColumn<QString>("previewed"); // the resource the pane shows, if any
     QTest::addColumn<QStringList>("chain"); // focus after each Tab from the work-directory field
     QTest::newRow("unpack tab")
-        << "unpackTab" << ""
-        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFileTable", "resourceFilterEdit",
-                       "resourceTree", "addThemeFileButton", "removeThemeFileButton", "unpackThemeFileButton",
-                       "workDirEdit"};
+        << "unpackTab"
+        << "" << QStringList{"changeWorkDirButton",   "qt_tabwidget_tabbar",   "themeFileTable",
+                             "resourceFilterEdit",    "resourceTree",          "addThemeFileButton",
+                             "removeThemeFileButton", "unpackThemeFileButton", "workDirEdit"};
     QTest::newRow("unpack tab, the pane showing text")
-        << "unpackTab" << "b"
-        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFileTable", "resourceFilterEdit",
-                       "resourceTree", "textView", "addThemeFileButton", "removeThemeFileButton",
-                       "unpackThemeFileButton", "workDirEdit"};
+        << "unpackTab"
+        << "b"
+        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar",   "themeFileTable",
+                       "resourceFilterEdit",  "resourceTree",          "textView",
+                       "addThemeFileButton",  "removeThemeFileButton", "unpackThemeFileButton",
+                       "workDirEdit"};
     QTest::newRow("pack tab")
-        << "packTab" << ""
-        << QStringList{"changeWorkDirButton", "qt_tabwidget_tabbar", "themeFolderTable",
-                       "addThemeFolderButton", "removeThemeFolderButton", "packThemeFolderButton", "workDirEdit"};
+        << "packTab"
+        << ""
+        << QStringList{"changeWorkDirButton",  "qt_tabwidget_tabbar",     "themeFolderTable",
+                       "addThemeFolderButton", "removeThemeFolderButton", "packThemeFolderButton",
+                       "workDirEdit"};
 }
 
 void TestVelmoro::tabLeavesTables()
@@ -700,7 +741,8 @@ void TestVelmoro::tabLeavesTables()
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
 
-    auto *table = widget<QTableWidget>(page == QLatin1String("unpackTab") ? "themeFileTable" : "themeFolderTable");
+    auto *table = widget<QTableWidget>(page == QLatin1String("unpackTab") ? "themeFileTable"
+                                                                          : "themeFolderTable");
     QVERIFY(!table->tabKeyNavigation());
     if (!previewed.isEmpty()) {
         selectRows(table, {1}); // theme b, whose one resource is the text "b"

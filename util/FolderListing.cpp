@@ -102,7 +102,7 @@ bool ListedFolder::list(QList<ListedEntry> &entries, int &error) const
         struct stat info;
         if (::fstatat(dirfd(dir), entry->d_name, &info, 0) != 0) {
             if (errno == ENOENT || errno == ELOOP)
-                continue; // a link that leads nowhere, or to itself: nothing to pack
+                continue;  // a link that leads nowhere, or to itself: nothing to pack
             error = errno; // the folder lets its entries be listed, not looked at
             listed = false;
             break;

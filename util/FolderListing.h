@@ -12,7 +12,7 @@
 struct ListedEntry
 {
     enum Kind { File, Folder, Other }; // Other: a FIFO, socket or device
-    QByteArray name;  // as stored on disk (UTF-8 where the system is right)
+    QByteArray name;                   // as stored on disk (UTF-8 where the system is right)
     Kind kind = Other;
     qint64 size = 0;
     quint64 device = 0; // with `inode`, tells whether two paths reach the same file

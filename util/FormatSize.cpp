@@ -12,7 +12,7 @@ int roundedDigits(qint64 size, int shift, double value, char (&digits)[32])
 {
     // Halfway means that size * 10^(5 - e) / 2^shift, e being the power of
     // ten of the value's first digit, ends in exactly one half.
-    bool halfway = true; // unless shown otherwise, ask the toolkit
+    bool halfway = true;                                // unless shown otherwise, ask the toolkit
     if (value < 10000 && size < (Q_INT64_C(1) << 44)) { // the product fits in 64 bits
         const int e = value >= 1000 ? 3 : value >= 100 ? 2 : value >= 10 ? 1 : 0;
         qint64 scaled = size;
@@ -23,8 +23,9 @@ int roundedDigits(qint64 size, int shift, double value, char (&digits)[32])
     }
     if (halfway)
         return int(qstrlen(qstrcpy(digits, QString::number(value, 'g', 6).toLatin1().constData())));
-    return int(std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6).ptr
-               - digits);
+    return int(
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6).ptr
+        - digits);
 }
 
 } // namespace

@@ -136,7 +136,8 @@ QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
     }
     fileName = name;
     fileFd = fd;
-    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                   QFileDevice::DontCloseHandle)) {
         discard();
         fail(Problem::System, EBADF);
         return nullptr;

@@ -61,8 +61,8 @@ private:
     int currentFolder() const;
 
     QString rootPath;
-    QFile file;        // the started file, on its temporary name
-    QString fileName;  // its final name
+    QFile file;       // the started file, on its temporary name
+    QString fileName; // its final name
     Problem lastProblem = Problem::None;
     int lastErrno = 0;
 
@@ -80,8 +80,8 @@ private:
     quint64 protectedDevice = 0;
     quint64 protectedInode = 0;
 #else
-    QString folderPath;       // the current folder
-    QString protectedPath;    // canonical path of the protected file
+    QString folderPath;    // the current folder
+    QString protectedPath; // canonical path of the protected file
     QString tempPath;
 #endif
 };
