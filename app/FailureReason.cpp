@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FailureReason.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackNames.h"
 
 #include "FileNameCase.h"

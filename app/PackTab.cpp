@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pack tab: theme resource folders, each packed into an archive named
 // after its (editable) row name.
 

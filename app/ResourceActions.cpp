@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Looking inside the previewed theme: the pane that shows the selected
 // resource, the filter over the tree, the summary above it, and what the
 // tree's rows can be used for (open, extract, copy their paths, drag out).

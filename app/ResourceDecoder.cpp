@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ResourceDecoder.h"
 
 #include "archive/ThemeReader.h"

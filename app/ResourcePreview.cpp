@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview tree: the resources of the archive selected in the unpack
 // table, as folders and files with sizes, types and icons. It is filled from
 // what the row already holds; the archive is not opened again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ResourceViewer.h"
 
 #include "FailureReason.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one setting: the work directory, read when the window is built and
 // written when it closes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What reaches the two tables besides their buttons: folders and theme
 // archives dropped on them or named on the command line, listed as if added
 // through the dialogs, and the Delete key.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The unpack tab: theme archives, read when they are listed, previewed in the
 // resource tree and unpacked into folders named after their themes.
 

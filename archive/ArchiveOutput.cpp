@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ArchiveOutput.h"
 
 #include "util/Writeback.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EntrySelection.h"
 
 #include "ThemeNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What kind of failure a pack, unpack or read ended with. The English

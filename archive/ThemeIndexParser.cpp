@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ThemeIndexParser.h"
 
 #include "ThemeFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ThemePacker.h"
 
 #include "ArchiveOutput.h"

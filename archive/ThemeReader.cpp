@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ThemeReader.h"
 
 #include "ContentProgress.h"

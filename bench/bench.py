@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Velmoro's speed and memory beside GNU tar's and bsdtar's, measured in one run.
 
 Usage: bench.py VELMORO_CLI PREVIEW_BENCH   (bench/run.sh builds both and calls this)

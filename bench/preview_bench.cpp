@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the unpack tab's preview of a large theme; prints one figure in
 // milliseconds per sample. Usage: preview_bench COUNT RUNS [MODE]
 //   fill    how long the tree takes to show COUNT resources (the default)

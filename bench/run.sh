@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Velmoro in release mode (the "bench" preset, into build-bench/) and
 # prints its speed and memory beside GNU tar's and bsdtar's, all measured in
 # this one run (see bench.py).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliCommands.h"
 
 #include "CliOutput.h"

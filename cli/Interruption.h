@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Ctrl+C (SIGINT), SIGTERM and a closed terminal (SIGHUP) ask a running

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TerminalText.h"
 
 #include "archive/ThemeNames.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Rules for the project's own program code, applied in one place.
 #
 # velmoro_apply_hygiene(DIR...) gives every compiled target defined in the

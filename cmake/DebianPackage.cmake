@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # `cpack -G DEB` in a build folder makes velmoro_<version>_amd64.deb from the
 # install rules: both programs, the desktop entry, icon, MIME type and
 # AppStream metainfo, under /usr.

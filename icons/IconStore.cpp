@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "IconStore.h"
 
 #include <QDir>

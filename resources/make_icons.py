@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws Velmoro's icon: a theme disc on a teal-to-blue tile.
 
 Writes Velomro.png (128 x 128 RGBA, the window icon) and velmoro.ico (the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that the tracked C++ files follow .clang-format (clang-format 14,
 # Debian 12's): prints what would change and fails if anything would.
 #   bash scripts/check-format.sh            every tracked .cpp and .h file

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the other scripts: require_packages NAME... installs the Debian
 # packages among NAME... that are missing (as root, or through sudo).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Velmoro needs (only those missing), then
 # configures and builds one preset of CMakePresets.json:
 #   bash scripts/setup.sh [PRESET]        (default: "default", into build/)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Velmoro (installing what it needs) and starts it; arguments go to
 # the window (folders and archives to list).
 set -euo pipefail

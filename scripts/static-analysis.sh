@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs clang-tidy 14 with .clang-tidy over the program's own sources (not the
 # tests, not moc/rcc output), from a preset's compile_commands.json, and
 # prints each finding once.

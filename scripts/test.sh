@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Velmoro (installing what it needs) and runs every test.
 #   bash scripts/test.sh [--preset PRESET] [CTEST ARGUMENTS...]
 # PRESET is one of CMakePresets.json's test presets: default (build/), ci or

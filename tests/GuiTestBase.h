@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The shared fixture of the window tests: each test gets a fresh temporary

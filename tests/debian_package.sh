@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from the install rules, as `cpack -G DEB` does in
 # a build folder, and checks what it holds: its name, exactly the files a
 # desktop needs (both programs, desktop entry, icon, MIME type, metainfo,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a temporary prefix and checks what a desktop needs
 # to offer Velmoro for theme archives: both programs, a valid .desktop entry,
 # the icon, a MIME type for *.tsk that the MIME database accepts, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "icons/IconStore.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long packs and unpacks run off the GUI thread: the window keeps running,
 // the progress dialog's Cancel stops them cleanly. Also the ways in besides
 // the buttons: paths from the command line and the Delete key.

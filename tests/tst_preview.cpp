@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resource preview tree, the pane beside it and what its rows can be
 // used for, and drag and drop onto the two tables, driven through the real
 // window.

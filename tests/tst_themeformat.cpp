@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The byte layout the packer writes, checked against worked examples written
 // out by hand and against an archive builder that follows the layout directly.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TestArchive.h"
 #include "archive/ThemePacker.h"
 #include "archive/ThemeReader.h"

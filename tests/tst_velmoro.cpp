@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window driven end to end through its real slots, with file
 // dialogs answered by script and message boxes answered as they open.
 

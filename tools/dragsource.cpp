@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window that starts a file drag of its arguments when pressed: lets a
 // person (or xdotool) check drag and drop between programs under a real X
 // server. Not run by ctest.

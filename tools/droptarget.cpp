@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window that takes files and folders dropped on it (text/uri-list) and
 // copies them into the folder named on its command line, as a file
 // manager's folder window does: lets a person (or xdotool) check dragging

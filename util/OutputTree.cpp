@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OutputTree.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StreamCopy.h"
 
 #include <QFileDevice>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A theme archive as the structure-aware mutator sees it: a theme name and a

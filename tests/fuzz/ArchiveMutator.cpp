@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Structure-aware mutation, shared by both fuzz targets. Byte flips almost
 // never turn an archive into a well-formed one whose names combine into an
 // escape (theme "." with entry "./x"), so most of the time an input is decoded

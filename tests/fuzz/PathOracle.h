@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Where an entry lands, worked out from its text alone: the unpacked path is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What fuzz_extract plants in the target folder before every run, and so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AddressSanitizer options for the fuzz targets, before any given in
 // ASAN_OPTIONS (which still win).
 //

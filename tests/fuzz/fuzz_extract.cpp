@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds archives to ThemeReader::extract() and checks after every input that
 // the run stayed in its folder. Before each run the target folder gets the
 // objects of PlantedNames.h: a link to a folder outside (the sentinel), a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds archives to ThemeReader::readIndex() and checks what a successful
 // read promises: every entry lies inside the file, no name leads outside the
 // folder it would be unpacked into on its own, and neither does any theme
