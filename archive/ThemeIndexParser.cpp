@@ -145,7 +145,7 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
         ThemeEntry entry;
         entry.name = ThemeNames::decode(name.constData(), name.size());
         entry.offset = records[i].dataOffset;
-        entries.append(entry);
+        entries.append(std::move(entry));
     }
     if (!in.skip(ThemeFormat::endRecordSize))
         return ThemeIndexStatus::Damaged;
@@ -190,6 +190,6 @@ ThemeIndexStatus parseThemeIndex(QIODevice &archive, qint64 archiveSize, ThemeIn
     index.themeName = themeName;
     index.version = QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(patch);
     index.contentStart = contentStart;
-    index.entries = entries;
+    index.entries = std::move(entries);
     return ThemeIndexStatus::Ok;
 }

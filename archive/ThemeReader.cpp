@@ -151,7 +151,11 @@ bool ThemeReader::readIndex(const QString &archivePath, ThemeEntryList &entries,
         return false;
     version = index.version;
     name = index.themeName;
-    entries.append(index.entries);
+    // Handed over, not copied: an index may hold a million entries.
+    if (entries.isEmpty())
+        entries = std::move(index.entries);
+    else
+        entries.append(index.entries);
     return true;
 }
 
