@@ -77,7 +77,12 @@ Velmoro::Velmoro(QWidget *parent) : QMainWindow(parent), dialogs(&toolkitDialogs
 }
 
 // A run still going is asked to stop and waited for (BackgroundRun).
-Velmoro::~Velmoro() = default;
+Velmoro::~Velmoro()
+{
+    // The toolkit still reports focus changes while it hides and tears down
+    // the widgets, after this object's members are gone.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void Velmoro::orderKeyboardFocus()
 {
