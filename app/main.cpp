@@ -7,6 +7,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <csignal>
+
 // Without a desktop session Qt falls back to the bare "hicolor" icon theme,
 // which has no icons for file types; use a full theme installed on the
 // system instead, so the preview shows what kind of file each resource is.
@@ -27,6 +29,12 @@ static void useFullIconTheme()
 
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_UNIX
+    // Under a file size limit a write past it then fails (EFBIG) and that
+    // theme is reported as failed, instead of the signal killing the window
+    // in the middle of a file and leaving its temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     // The window speaks Chinese, so the toolkit's own buttons (OK, Cancel,
     // Show Details...) should too, where Qt's translations are installed.

@@ -20,7 +20,12 @@ extern "C" void onInterruption(int signal)
 #ifdef Q_OS_UNIX
 const int watched[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previous[3];
-struct sigaction previousPipe;
+// Ignored while a run goes on: a closed pipe and a file size limit then make
+// the write fail (EPIPE, EFBIG) instead of killing the process in the middle
+// of a file, which would leave its temporary file behind; the run stops or
+// fails cleanly.
+const int ignored[] = {SIGPIPE, SIGXFSZ};
+struct sigaction previousIgnored[2];
 #else
 const int watched[] = {SIGINT, SIGTERM};
 void (*previous[2])(int) = {SIG_DFL, SIG_DFL};
@@ -43,12 +48,11 @@ InterruptionWatch::InterruptionWatch()
 #endif
     }
 #ifdef Q_OS_UNIX
-    // A closed pipe makes the write fail (EPIPE) instead of killing the
-    // process in the middle of a file, so the run can stop cleanly.
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &previousPipe);
+    for (int i = 0; i < int(std::size(ignored)); ++i)
+        sigaction(ignored[i], &ignore, &previousIgnored[i]);
 #endif
 }
 
@@ -62,7 +66,8 @@ InterruptionWatch::~InterruptionWatch()
 #endif
     }
 #ifdef Q_OS_UNIX
-    sigaction(SIGPIPE, &previousPipe, nullptr);
+    for (int i = 0; i < int(std::size(ignored)); ++i)
+        sigaction(ignored[i], &previousIgnored[i], nullptr);
 #endif
 }
 

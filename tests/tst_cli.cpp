@@ -13,6 +13,9 @@
 #include <cerrno>
 #include <csignal>
 #include <utility>
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 using namespace TestArchive;
 
@@ -40,6 +43,8 @@ private slots:
     void failsWhenOutputCannotBeWritten();
     void stopsCleanlyOnSignals_data();
     void stopsCleanlyOnSignals();
+    void failsCleanlyPastFileSizeLimit_data();
+    void failsCleanlyPastFileSizeLimit();
 
 private:
     int run(const QStringList &arguments);
@@ -489,6 +494,48 @@ void TestCli::stopsCleanlyOnSignals()
     QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
     if (arguments.first() != QLatin1String("pack"))
         QCOMPARE(readFile(path("x/t/b")), QByteArray("older b"));
+#endif
+}
+
+void TestCli::failsCleanlyPastFileSizeLimit_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("left"); // everything below the temporary folder afterwards
+    const QStringList given{"in", "in/big", "out", "out/t.tsk", "t.tsk", "x", "x/t", "x/t/big"};
+    QTest::newRow("unpack") << QStringList{"unpack", "t.tsk", "-d", "x"}
+                            << given + QStringList{"x/t/small"};
+    QTest::newRow("pack") << QStringList{"pack", "in", "-o", "out/t.tsk"} << given;
+}
+
+// The signal a write past the file size limit raises would kill the process
+// in the middle of a file and leave its temporary file behind; the run must
+// fail that file instead, with the system's reason.
+void TestCli::failsCleanlyPastFileSizeLimit()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file size limits as POSIX systems set them");
+#else
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, left);
+    const QByteArray big(800000, 'B');
+    writeFile(path("t.tsk"), build("t", {{"/big", big}, {"/small", "s"}}));
+    writeFile(path("x/t/big"), "older big");
+    writeFile(path("in/big"), big);
+    writeFile(path("out/t.tsk"), "the archive packed yesterday");
+    QDir::setCurrent(temp->path());
+    rlimit before = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    rlimit limited = before;
+    limited.rlim_cur = 500000;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    const int status = run(arguments);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    QCOMPARE(status, 1);
+    QVERIFY2(err.contains(QLatin1String("(File too large)")), qPrintable(err));
+    left.sort();
+    QCOMPARE(listAll(temp->path()), left); // no temporary file anywhere
+    QCOMPARE(readFile(path("x/t/big")), QByteArray("older big"));
+    QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
 #endif
 }
 
