@@ -29,6 +29,8 @@ const char namesTooLongMessage[] =
     "The names of the folder's resources take more than 64 MiB together, more than a theme file can hold.";
 const char tooDeepMessage[] =
     "The folder nests folders more than 256 deep, more than a theme file can hold.";
+const char pathsTooLongMessage[] =
+    "The paths of the folder's resources take more than 64 MiB together (counting every way that links lead to them), more than Velmoro takes in.";
 const char tooManyFoldersMessage[] =
     "The folder holds more than 100,000 folders (counting every "
     "way that links lead to them), more than a theme file can hold.";
@@ -38,6 +40,10 @@ const char tooManyFoldersMessage[] =
 // level), and stops before it eats the machine's time and memory.
 constexpr qint64 maxFiles = ThemeFormat::maxEntries; // what a reader takes in
 constexpr qint64 maxFolders = 100000;
+// The scan keeps each file's path, which holds the packed folder's own path
+// too: under a deep folder a fan-out of links would fill memory with paths
+// long before the names reach what an archive can hold.
+constexpr qint64 maxPathCharacters = qint64(32) * 1024 * 1024; // 64 MiB as UTF-16
 const char readFailedMessage[] = "Can NOT read the resource file: %1";
 const char unreadableFolderMessage[] = "Can NOT read the resource folder: %1";
 const char changedMessage[] = "The resource file changed while packing: %1";
@@ -216,6 +222,9 @@ bool ThemePacker::scanOpenFolder(const ListedFolder &folder, int openError, cons
             || file.encodedName.size() > ThemeFormat::maxNameLength)
             return fail(ThemeFailure::TooLarge,
                         QLatin1String(namesTooLongMessage)); // the reader would refuse it
+        scannedPathCharacters += file.absolutePath.size();
+        if (scannedPathCharacters > maxPathCharacters)
+            return fail(ThemeFailure::TooLarge, QLatin1String(pathsTooLongMessage));
         files.append(file);
     }
 
@@ -265,6 +274,7 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
     scannedFiles = 0;
     scannedFolders = 0;
     scannedNameBytes = 0;
+    scannedPathCharacters = 0;
     // Header, name block, index length, closing record and end record.
     scannedBytes = ThemeFormat::headerSize + 4 + nameBlock + 4 + ThemeFormat::indexRecordSize
                    + ThemeFormat::endRecordSize;

@@ -104,5 +104,6 @@ private:
     qint64 scannedFiles = 0;
     qint64 scannedFolders = 0;
     qint64 scannedNameBytes = 0;
+    qint64 scannedPathCharacters = 0;
     qint64 scannedBytes = 0;
 };

@@ -490,14 +490,15 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
     // Two links per level to the next level double the routes per level: the
     // scan stops as soon as the archive would pass 2 GiB, or at 100,000
     // folders when the levels hold no files.
-    const auto fanOut = [](const QByteArray &file) {
+    const auto fanOut = [](const QByteArray &file, int filesPerLevel = 1) {
         QList<QByteArray> plants;
         for (int level = 0; level < 23; ++level) {
             const QByteArray here = "l" + QByteArray::number(level);
             const QByteArray next = "../l" + QByteArray::number(level + 1);
             plants << "d:" + here << "l:" + here + "/a->" + next << "l:" + here + "/b->" + next;
-            if (!file.isEmpty())
-                plants << "s:" + here + "/r=" + file;
+            for (int i = 0; !file.isEmpty() && i < filesPerLevel; ++i)
+                plants << "s:" + here + "/" + QByteArray::number(i) + QByteArray(240, 'r') + "="
+                              + file;
         }
         return plants;
     };
@@ -510,6 +511,11 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
         << fanOut(QByteArray::number(64 << 20)) << ""
         << ""
         << "The theme file would reach 2 GB, more than a theme file can hold."
+        << ThemeFailure::TooLarge << "";
+    QTest::newRow("links that reach the same small files by many routes")
+        << fanOut("0", 4) << ""
+        << ""
+        << "The paths of the folder's resources take more than 64 MiB together (counting every way that links lead to them), more than Velmoro takes in."
         << ThemeFailure::TooLarge << "";
     QTest::newRow("links that reach the same folders by many routes")
         << fanOut(QByteArray()) << ""
