@@ -4,6 +4,7 @@
 #include "ArchiveOutput.h"
 #include "ContentProgress.h"
 #include "ThemeFormat.h"
+#include "ThemeIndexParser.h"
 #include "ThemeNames.h"
 #include "util/FolderListing.h"
 #include "util/RegularFile.h"
@@ -97,11 +98,17 @@ bool isAcceptableThemeName(const QString &name)
            && ThemeNames::isSafeName(name);
 }
 
-bool startsWithTag(const QString &path)
+// An older theme archive, which a new pack may replace: a file that merely
+// starts with the tag, or a damaged archive, is a resource like any other.
+bool isThemeArchive(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-           && file.read(ThemeFormat::tagSize) == QByteArray(ThemeFormat::tag);
+    QFile file;
+    int error = 0;
+    if (!openRegularFile(file, path, error))
+        return false;
+    ThemeIndex index;
+    const ThemeIndexStatus status = parseThemeIndex(file, file.size(), index);
+    return status != ThemeIndexStatus::NoTag && status != ThemeIndexStatus::Damaged;
 }
 
 } // namespace
@@ -269,7 +276,7 @@ bool ThemePacker::prepare(QList<SourceFile> &files, QByteArray &head)
     const qint64 nameBlock = ThemeFormat::nameRecordSize(name.size());
     archiveExists = fileIdentity(themeFilePath, archiveId.device, archiveId.inode)
                     && QFileInfo(themeFilePath).isFile();
-    archiveIsTheme = archiveExists && startsWithTag(themeFilePath);
+    archiveIsTheme = archiveExists && isThemeArchive(themeFilePath);
     foldersBeingScanned.clear();
     scannedFiles = 0;
     scannedFolders = 0;

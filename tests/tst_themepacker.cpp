@@ -473,6 +473,11 @@ void TestThemePacker::refusesWhatCannotBePacked_data()
         << "theme/a.png"
         << "The theme file would replace one of the resources being packed: %1/a.png"
         << ThemeFailure::Conflict << "";
+    QTest::newRow("archive onto a resource that starts like an archive")
+        << QList<QByteArray>{"f:a.png=a", "f:b.png=VLMR and then a picture"} << ""
+        << "theme/b.png"
+        << "The theme file would replace one of the resources being packed: %1/b.png"
+        << ThemeFailure::Conflict << "";
     QTest::newRow("archive onto a FIFO") << QList<QByteArray>{"f:a.png=a", "p:../fifo"} << ""
                                          << "fifo"
                                          << "The theme file saved path is NOT validate."
