@@ -41,9 +41,9 @@ bool DialogSeam::showMessage(QWidget *parent, const WindowMessage &message)
     return action && box.clickedButton() == action;
 }
 
-void DialogSeam::openFolder(const QString &folder)
+bool DialogSeam::openFolder(const QString &folder)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 bool DialogSeam::openUrl(const QUrl &url)

@@ -37,8 +37,9 @@ public:
     // Shows the box until the user closes it; true when its extra button did.
     virtual bool showMessage(QWidget *parent, const WindowMessage &message);
 
-    // Shows the folder in the desktop's file manager.
-    virtual void openFolder(const QString &folder);
+    // Shows the folder in the desktop's file manager; false when the
+    // desktop has none.
+    virtual bool openFolder(const QString &folder);
 
     // Hands a file to the desktop's default application for its type; false
     // when the desktop has none.

@@ -171,8 +171,17 @@ void Velmoro::finishRun()
     const WindowMessage message = inputs.reportMessage
                                       ? inputs.reportMessage(report)
                                       : runReportMessage(inputs.texts, report, inputs.intoWorkDir);
-    if (dialogs->showMessage(this, message) && !message.actionText.isEmpty())
-        dialogs->openFolder(report.destinations.first());
+    if (!dialogs->showMessage(this, message) || message.actionText.isEmpty())
+        return;
+    const QString folder = report.destinations.first();
+    if (!dialogs->openFolder(folder)) { // a pressed button that does nothing would puzzle
+        WindowMessage failed;
+        failed.kind = WindowMessage::Kind::Warning;
+        failed.title = message.title;
+        failed.text =
+            tr("系统中没有可以打开文件夹 %1 的文件管理器。").arg(QDir::toNativeSeparators(folder));
+        dialogs->showMessage(this, failed);
+    }
 }
 
 void Velmoro::setBusy(bool busy)

@@ -39,7 +39,7 @@ public:
     QQueue<bool> actionAnswers;    // true presses a box's extra button; none left: OK
     QStringList openedFolders;     // handed to the file manager
     QList<QUrl> openedUrls;        // handed to the desktop's applications
-    bool applicationFound = true;  // what opening a URL answers
+    bool applicationFound = true;  // what opening a folder or a URL answers
 
     QString existingDirectory(QWidget *, const QString &caption, const QString &startDir) override
     {
@@ -60,7 +60,11 @@ public:
         return !message.actionText.isEmpty() && !actionAnswers.isEmpty() && actionAnswers.dequeue();
     }
 
-    void openFolder(const QString &folder) override { openedFolders.append(folder); }
+    bool openFolder(const QString &folder) override
+    {
+        openedFolders.append(folder);
+        return applicationFound;
+    }
 
     bool openUrl(const QUrl &url) override
     {

@@ -250,6 +250,15 @@ void TestVelmoro::packsEndToEnd()
     QCOMPARE(dialogs.messages[0].actionText, QStringLiteral("打开文件夹"));
     QCOMPARE(dialogs.openedFolders, QStringList{path("out")});
 
+    // Without a file manager the button says so instead of doing nothing.
+    dialogs.applicationFound = false;
+    dialogs.actionAnswers.enqueue(true);
+    runAndWait("packThemeFolderButton");
+    QCOMPARE(dialogs.messages.size(), 3);
+    QCOMPARE(dialogs.messages[2].kind, WindowMessage::Kind::Warning);
+    QCOMPARE(dialogs.messages[2].text, QStringLiteral("系统中没有可以打开文件夹 %1 的文件管理器。")
+                                           .arg(QDir::toNativeSeparators(path("out"))));
+
     // The file is named after the row; the header after the folder.
     QCOMPARE(readFile(path("out/Summer.tsk")),
              build("blue", {{"/a.png", "0123456789"}, {"/img/bg.jpg", "abc"}}));
