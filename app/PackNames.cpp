@@ -24,6 +24,8 @@ QString nameProblem(const QString &name)
 {
     if (name.isEmpty())
         return tr("名称为空");
+    if (name.trimmed().isEmpty()) // looks empty in the table, and on most file managers
+        return tr("名称只有空格");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return tr("名称不能是“.”或“..”");
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))

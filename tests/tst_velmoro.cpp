@@ -380,6 +380,7 @@ void TestVelmoro::refusesUnusablePackNames_data()
         << QStringList{"same", "other", "same"}
         << "第 1 行“same”：与第 3 行打包成同一个主题文件\n第 3 行“same”：与第 1 行打包成同一个主题文件";
     QTest::newRow("empty name") << QStringList{"a", "", "b"} << "第 2 行“”：名称为空";
+    QTest::newRow("blank name") << QStringList{"a", " \t ", "b"} << "第 2 行“ \t ”：名称只有空格";
     QTest::newRow("dot names") << QStringList{
         ".", "..", "b"} << "第 1 行“.”：名称不能是“.”或“..”\n第 2 行“..”：名称不能是“.”或“..”";
     QTest::newRow("separators") << QStringList{
