@@ -194,7 +194,7 @@ void Velmoro::filterResources()
     resourceFilter.apply(resourceTree->topLevelItem(0), resourceFilterEdit->text());
     // What the filter hides is no longer chosen: extracting or copying the
     // selection never takes rows the user cannot see.
-    const QList<QTreeWidgetItem *> selected = resourceTree->selectedItems();
+    const QList<QTreeWidgetItem *> selected = resourceTree->selectedRows();
     for (QTreeWidgetItem *item : selected) {
         if (ResourceTreeFilter::hides(item))
             item->setSelected(false);

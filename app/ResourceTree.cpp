@@ -16,6 +16,16 @@ ResourceTree::ResourceTree(QWidget *parent) : QTreeWidget(parent)
     setDragDropMode(QAbstractItemView::DragOnly);
 }
 
+QList<QTreeWidgetItem *> ResourceTree::selectedRows() const
+{
+    QList<QTreeWidgetItem *> items;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    items.reserve(rows.size());
+    for (const QModelIndex &row : rows)
+        items.append(itemFromIndex(row));
+    return items;
+}
+
 QStringList ResourceTree::mimeTypes() const
 {
     return {QStringLiteral("text/uri-list"), dragMarker};

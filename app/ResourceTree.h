@@ -24,6 +24,10 @@ public:
     // can leave it alone.
     static const QString dragMarker;
 
+    // Every selected row, also those out of view: selectedItems() leaves
+    // out the rows a filter hides, though they are still selected.
+    QList<QTreeWidgetItem *> selectedRows() const;
+
 signals:
     // Double-click or Enter on a row.
     void openRequested(QTreeWidgetItem *item);

@@ -448,10 +448,15 @@ void TestPreview::filtersTree()
                     {"/theme.xml", "x"},
                     {"/readme", "r"}});
     tree()->collapseAll();
-    tree()->selectAll();
+    tree()->setCurrentItem(treeRow("readme")); // shown in the pane
+    treeRow("img/bg.png")->setSelected(true);
+    QCOMPARE(paneText(), QStringLiteral("text:r"));
     auto *field = widget<QLineEdit>("resourceFilterEdit");
     QTest::keyClicks(field, filter);
     QCOMPARE(dumpShown(tree()->topLevelItem(0)), shown);
+    // The pane never shows a resource the filter hides.
+    if (!shown.contains(QLatin1String("readme")))
+        QVERIFY2(!paneText().startsWith(QLatin1String("text:r")), qPrintable(paneText()));
     for (QTreeWidgetItemIterator it(tree()); *it; ++it) {
         if (!(*it)->isHidden() && (*it)->childCount() > 0 && !filter.isEmpty())
             QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
