@@ -12,6 +12,7 @@
 #include "ResourcePaths.h"
 #include "ResourceTree.h"
 #include "ResourceViewer.h"
+#include "SummaryLabel.h"
 #include "archive/ThemeNames.h"
 #include "archive/ThemeReader.h"
 #include "util/FormatSize.h"
@@ -77,11 +78,11 @@ QWidget *Velmoro::createResourcePane()
             resourceFilter.prepare(resourceTree->topLevelItem(0));
     });
 
-    resourceSummaryLabel = new QLabel;
+    resourceSummaryLabel = new SummaryLabel;
     resourceSummaryLabel->setObjectName(QStringLiteral("resourceSummaryLabel"));
     resourceSummaryLabel->setTextFormat(Qt::PlainText);
-    // A long theme name must not widen the window: the label gives way and
-    // its tooltip holds the whole text.
+    // A long theme name must not widen the window: the label gives way,
+    // shortening the name so the figures after it stay in view.
     resourceSummaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     resourceViewer = new ResourceViewer;
@@ -146,12 +147,11 @@ void Velmoro::showResourceSummary(const QTableWidgetItem *nameCell)
     qint64 total = 0;
     for (auto it = previewedSizes.constBegin(); it != previewedSizes.constEnd(); ++it)
         total += it.value().toInt();
-    const QString summary = tr("%1 · 版本 %2 · %3 个资源 · 共 %4")
-                                .arg(nameCell->text(), nameCell->data(versionRole).toString())
-                                .arg(previewedSizes.size())
-                                .arg(formatSize(total));
-    resourceSummaryLabel->setText(summary);
-    resourceSummaryLabel->setToolTip(summary);
+    resourceSummaryLabel->setSummary(nameCell->text(),
+                                     tr(" · 版本 %1 · %2 个资源 · 共 %3")
+                                         .arg(nameCell->data(versionRole).toString())
+                                         .arg(previewedSizes.size())
+                                         .arg(formatSize(total)));
 }
 
 void Velmoro::clearResourcePreview()
@@ -161,8 +161,7 @@ void Velmoro::clearResourcePreview()
     previewedArchive.clear();
     previewedTheme.clear();
     previewedSizes.clear();
-    resourceSummaryLabel->clear();
-    resourceSummaryLabel->setToolTip(QString());
+    resourceSummaryLabel->clearSummary();
     resourceViewer->showHint();
 }
 

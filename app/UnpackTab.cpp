@@ -32,7 +32,9 @@ void Velmoro::createUnpackTab()
     themeFileTable->setObjectName(QStringLiteral("themeFileTable"));
     themeFileTable->setColumnCount(2);
     themeFileTable->setHorizontalHeaderLabels({tr("主题名称"), tr("路径")});
-    themeFileTable->horizontalHeader()->setStretchLastSection(true);
+    // Name and path share the width, however narrow the table: neither is
+    // pushed out of view behind a scroll bar, both are shortened instead.
+    themeFileTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     themeFileTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     themeFileTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     themeFileTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells

@@ -20,6 +20,7 @@ class ResourceViewer;
 struct ThemeRun;
 class QAction;
 class QLabel;
+class SummaryLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -135,7 +136,7 @@ private:
     QTableWidget *themeFileTable = nullptr;
     ResourceTree *resourceTree = nullptr;
     QLineEdit *resourceFilterEdit = nullptr;
-    QLabel *resourceSummaryLabel = nullptr;
+    SummaryLabel *resourceSummaryLabel = nullptr;
     QSplitter *previewSplitter = nullptr;
     ResourceViewer *resourceViewer = nullptr;
     QAction *openResourceAction = nullptr;

@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -299,6 +300,20 @@ void TestPreview::keepsSizeAndTypeInView()
     QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png")); // the file
     QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(),
              QDir::toNativeSeparators(path("long.tsk")));
+
+    // Also in the window a small screen opens (two thirds of 800x450): the
+    // table's path and the summary's figures stay in view.
+    window->resize(533, 300);
+    QCoreApplication::processEvents();
+    QTableWidget *files = table("themeFileTable");
+    QCOMPARE(files->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(files->horizontalHeader()->sectionSize(1) >= files->horizontalHeader()->sectionSize(0));
+    auto *summary = widget<QLabel>("resourceSummaryLabel");
+    const QString tail = QStringLiteral(" · 版本 1.0.0 · 2 个资源 · 共 2 B");
+    QVERIFY2(summary->text().endsWith(tail), qPrintable(summary->text()));
+    QVERIFY(summary->fontMetrics().horizontalAdvance(summary->text())
+            <= summary->contentsRect().width());
+    QCOMPARE(summary->toolTip(), QString::fromLatin1(longName) + tail);
 }
 
 void TestPreview::summarisesTheme()

@@ -96,7 +96,8 @@ void TestVelmoro::buildsWindow()
     auto *folders = widget<QTableWidget>("themeFolderTable");
     QCOMPARE(headers(files), (QStringList{"主题名称", "路径"}));
     QCOMPARE(headers(folders), (QStringList{"主题名称", "主题资源文件夹路径"}));
-    QVERIFY(files->horizontalHeader()->stretchLastSection());
+    // The last section stretches; on the unpack table the first one too.
+    QCOMPARE(files->horizontalHeader()->sectionResizeMode(1), QHeaderView::Stretch);
     QVERIFY(folders->horizontalHeader()->stretchLastSection());
     QCOMPARE(files->editTriggers(), QAbstractItemView::NoEditTriggers);
     QCOMPARE(files->selectionBehavior(), QAbstractItemView::SelectRows);
