@@ -35,6 +35,12 @@ const char tooLargeMessage[] =
 // memory stays flat whatever the size of a resource.
 constexpr qint64 copyBufferSize = qint64(1024) * 1024;
 
+// Resources up to this size are read with their neighbours, a window of the
+// archive at a time, and written in one go; larger ones are copied in chunks,
+// by the kernel where it can.
+constexpr qint64 smallResourceSize = qint64(256) * 1024;
+constexpr qint64 windowSize = qint64(1024) * 1024;
+
 // How writing one entry ended.
 struct EntryOutcome
 {
@@ -75,19 +81,87 @@ EntryOutcome treeFailed(const OutputTree &tree)
     return entryFailed(writeFailureFor(tree.systemError()), qt_error_string(tree.systemError()));
 }
 
-// Writes the contents of one entry, which lie at its offset in the archive,
-// into `name` in `folder` below the tree's root: whole, or not at all.
-EntryOutcome writeEntry(QFile &archive, const ThemeEntry &entry, OutputTree &tree,
-                        const QStringList &folder, const QString &name, QByteArray &buffer,
-                        const ChunkCallback &contentWritten)
+// Writes entries' contents, which lie at their offsets in the archive, into
+// files below the output tree's root.
+class EntryWriter
+{
+public:
+    EntryWriter(QFile &archiveFile, OutputTree &outputTree, qint64 largest, qint64 total,
+                ChunkCallback chunkWritten)
+        : archive(archiveFile),
+          tree(outputTree),
+          contentWritten(std::move(chunkWritten)),
+          bufferSize(qBound<qint64>(1, largest, copyBufferSize)),
+          windowCapacity(qBound<qint64>(1, total, windowSize))
+    {
+    }
+
+    // Writes one entry into `name` in `folder`: whole, or not at all.
+    EntryOutcome write(const ThemeEntry &entry, const QStringList &folder, const QString &name);
+
+private:
+    EntryOutcome writeSmall(const ThemeEntry &entry, const QStringList &folder,
+                            const QString &name);
+    const char *windowBytes(qint64 offset, qint64 size, int &error);
+
+    QFile &archive;
+    OutputTree &tree;
+    ChunkCallback contentWritten;
+    qint64 bufferSize;
+    qint64 windowCapacity;
+    QByteArray buffer;      // a chunk of a large resource
+    QByteArray window;      // the part of the archive read ahead,
+    qint64 windowStart = 0; // from this offset
+};
+
+// Small resources lie one after the other: most are in the window already,
+// so a theme of many small files takes one read per window, not per file,
+// and each file is written in one go without a device of its own.
+const char *EntryWriter::windowBytes(qint64 offset, qint64 size, int &error)
+{
+    if (offset >= windowStart && offset + size <= windowStart + window.size())
+        return window.constData() + (offset - windowStart);
+    window.resize(qsizetype(windowCapacity));
+    errno = 0;
+    const qint64 got = archive.seek(offset) ? archive.read(window.data(), windowCapacity) : -1;
+    error = errno;
+    window.resize(qsizetype(qMax<qint64>(0, got)));
+    windowStart = offset;
+    return got >= size ? window.constData() : nullptr;
+}
+
+EntryOutcome EntryWriter::writeSmall(const ThemeEntry &entry, const QStringList &folder,
+                                     const QString &name)
+{
+    int readError = 0;
+    const char *contents = windowBytes(entry.offset, entry.size, readError);
+    if (!contents)
+        return archiveFailed(readError);
+    if (!tree.start(folder, name))
+        return treeFailed(tree);
+    if (!tree.write(contents, entry.size)) {
+        const EntryOutcome failed = treeFailed(tree);
+        tree.discard();
+        return failed;
+    }
+    if (contentWritten)
+        contentWritten(entry.size); // a stop asked for now is heard before the next file
+    return tree.commit() ? EntryOutcome() : treeFailed(tree);
+}
+
+EntryOutcome EntryWriter::write(const ThemeEntry &entry, const QStringList &folder,
+                                const QString &name)
 {
     if (ThemeNames::holdsInvalidBytes(entry.name))
         return entryFailed(ThemeFailure::BadName, QStringLiteral("The name is not valid UTF-8"));
+    if (entry.size <= smallResourceSize)
+        return writeSmall(entry, folder, name);
     if (archive.pos() != entry.offset && !archive.seek(entry.offset))
         return archiveFailed(0);
     QFileDevice *file = tree.begin(folder, name);
     if (!file)
         return treeFailed(tree);
+    buffer.resize(qsizetype(bufferSize));
     const CopyOutcome copied = copyBytes(archive, *file, entry.size, buffer, contentWritten);
     switch (copied.result) {
     case CopyResult::Done: return tree.commit() ? EntryOutcome() : treeFailed(tree);
@@ -202,13 +276,12 @@ bool ThemeReader::unpack(const QSet<QString> *wanted)
         largest = qMax<qint64>(largest, entry.size);
     }
     ContentProgress written(progress, total);
-    const ChunkCallback contentWritten = written.chunkCallback();
-    // No larger than the largest resource needs: small themes stay small.
-    QByteArray buffer(qsizetype(qBound<qint64>(1, largest, copyBufferSize)), Qt::Uninitialized);
 
     const QStringList themeFolder = ThemeNames::themeFolderComponents(themeName);
     OutputTree tree(targetDir);
     tree.protect(archive); // an entry named like the archive never replaces it
+    // Its buffers are no larger than the resources need: small themes stay small.
+    EntryWriter writer(archive, tree, largest, total, written.chunkCallback());
     QStringList failedFiles;
     EntryOutcome firstFailure;
     for (const ThemeEntry &entry : std::as_const(entries)) {
@@ -222,7 +295,7 @@ bool ThemeReader::unpack(const QSet<QString> *wanted)
         // A name such as "/" names the theme folder itself, never a file.
         const EntryOutcome outcome =
             name.isEmpty() ? entryFailed(ThemeFailure::Unwritable, qt_error_string(EISDIR))
-                           : writeEntry(archive, entry, tree, folder, name, buffer, contentWritten);
+                           : writer.write(entry, folder, name);
         switch (outcome.kind) {
         case EntryOutcome::Written:
             if (fileWritten)

@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio> // renameat2() and RENAME_NOREPLACE, where the C library has them
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,11 +118,16 @@ bool OutputTree::enterFolder(const QStringList &folder)
 
 QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
 {
+    return start(folder, name) ? openDevice() : nullptr;
+}
+
+bool OutputTree::start(const QStringList &folder, const QString &name)
+{
     discard();
     lastProblem = Problem::None;
     lastErrno = 0;
     if (!openRoot() || !enterFolder(folder))
-        return nullptr;
+        return false;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
         tempName = temporaryName();
@@ -132,12 +138,16 @@ QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
     }
     if (fd < 0) {
         tempName.clear();
-        fail(Problem::System, errno);
-        return nullptr;
+        return fail(Problem::System, errno);
     }
     fileName = name;
     fileFd = fd;
-    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+    return true;
+}
+
+QFileDevice *OutputTree::openDevice()
+{
+    if (!file.open(fileFd, QIODevice::WriteOnly | QIODevice::Unbuffered,
                    QFileDevice::DontCloseHandle)) {
         discard();
         fail(Problem::System, EBADF);
@@ -146,13 +156,29 @@ QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
     return &file;
 }
 
+bool OutputTree::write(const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fileFd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(Problem::System, errno);
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
 bool OutputTree::commit()
 {
     if (tempName.isEmpty())
         return false;
     const int folder = currentFolder();
     const QByteArray name = QFile::encodeName(fileName);
-    file.close();
+    if (file.isOpen())
+        file.close();
     const int closed = ::close(fileFd); // a delayed write error (network file systems) shows here
     fileFd = -1;
     if (closed != 0 && errno != EINTR) {
@@ -161,6 +187,15 @@ bool OutputTree::commit()
         return fail(Problem::System, error);
     }
 
+#ifdef RENAME_NOREPLACE
+    // Mostly nothing is there yet (a fresh unpack): then the rename alone
+    // puts the file in place, and nothing can have slipped in meanwhile.
+    if (::renameat2(folder, tempName.constData(), folder, name.constData(), RENAME_NOREPLACE)
+        == 0) {
+        tempName.clear();
+        return true;
+    }
+#endif
     // What is at the file's place now: a folder or a special file stays,
     // and so does the protected file; a link or an older file is replaced.
     struct stat info;
@@ -241,21 +276,35 @@ int OutputTree::currentFolder() const
 
 QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
 {
+    return start(folder, name) ? openDevice() : nullptr;
+}
+
+bool OutputTree::start(const QStringList &folder, const QString &name)
+{
     discard();
     lastProblem = Problem::None;
     lastErrno = 0;
     if (!openRoot() || !enterFolder(folder))
-        return nullptr;
+        return false;
     fileName = name;
     tempPath = folderPath + QStringLiteral("/.velmoro-")
                + QString::number(QRandomGenerator::global()->generate64(), 36);
     file.setFileName(tempPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         tempPath.clear();
-        fail(Problem::System, 0);
-        return nullptr;
+        return fail(Problem::System, 0);
     }
-    return &file;
+    return true;
+}
+
+QFileDevice *OutputTree::openDevice()
+{
+    return &file; // opened by start()
+}
+
+bool OutputTree::write(const char *data, qint64 size)
+{
+    return file.write(data, size) == size || fail(Problem::System, 0);
 }
 
 bool OutputTree::commit()

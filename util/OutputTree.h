@@ -45,6 +45,14 @@ public:
     // stays valid until commit() or discard().
     QFileDevice *begin(const QStringList &folder, const QString &name);
 
+    // Like begin(), for contents written with write() alone: no device is
+    // set up, which for a small file costs as much as writing it.
+    bool start(const QStringList &folder, const QString &name);
+
+    // Appends to the started file; false, with systemError() set, when the
+    // system refuses (a full disk).
+    bool write(const char *data, qint64 size);
+
     // Puts the started file in place, replacing an older file (or a link) of
     // that name. False, with the temporary file removed, when it cannot.
     bool commit();
@@ -57,6 +65,7 @@ public:
 
 private:
     bool fail(Problem problem, int error = 0);
+    QFileDevice *openDevice();
     bool openRoot();
     bool enterFolder(const QStringList &folder);
     int currentFolder() const;
