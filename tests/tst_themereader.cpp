@@ -740,7 +740,7 @@ void TestThemeReader::writesNothingThroughWhatIsInTheWay()
 void TestThemeReader::keepsOlderCopiesWhenTheDiskFills_data()
 {
     QTest::addColumn<int>("size");
-    QTest::newRow("through the buffer") << 200000;
+    QTest::newRow("small, written in one go") << 200000;
     QTest::newRow("copied by the kernel") << (3 << 20);
 }
 
