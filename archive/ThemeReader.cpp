@@ -140,7 +140,7 @@ EntryOutcome EntryWriter::writeSmall(const ThemeEntry &entry, const QStringList 
     if (!tree.start(folder, name))
         return treeFailed(tree);
     if (!tree.write(contents, entry.size)) {
-        const EntryOutcome failed = treeFailed(tree);
+        EntryOutcome failed = treeFailed(tree);
         tree.discard();
         return failed;
     }
