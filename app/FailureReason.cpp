@@ -29,6 +29,11 @@ QString packReason(ThemeFailure failure)
     case ThemeFailure::DiskFull:
         return tr(
             "磁盘空间已满，主题文件没能写完（原有的同名主题文件保持不变）。请腾出空间后重试。");
+    case ThemeFailure::FileTooLarge:
+        return tr(
+            "主题文件超过了系统允许本程序写入的文件大小（ulimit -f），没能写完（原有的同名主题文件保持不变）。请放宽这个限制后重试。");
+    case ThemeFailure::BadThemeName:
+        return tr("主题名称无法存入主题文件（太长，或含有“..”）。请修改主题名称后重试。");
     default: return tr("主题没有打包成功，原因见详细信息。");
     }
 }
@@ -50,6 +55,9 @@ QString unpackReason(ThemeFailure failure)
     case ThemeFailure::Unwritable:
         return tr("无法写入解压出的文件。请确认工作目录存在并且可以写入。");
     case ThemeFailure::DiskFull: return tr("磁盘空间已满，主题没能全部解压。请腾出空间后重试。");
+    case ThemeFailure::FileTooLarge:
+        return tr(
+            "有文件超过了系统允许本程序写入的文件大小（ulimit -f），没能写出（原有的文件保持不变）。请放宽这个限制后重试。");
     default: return tr("主题没有解压成功，原因见详细信息。");
     }
 }

@@ -120,6 +120,7 @@ void Velmoro::packThemeFolder()
     run.sizeOf = [folders = run.items](int i) {
         ThemePacker scanner;
         scanner.folderPath = folders[i];
+        scanner.prepare();
         return scanner.contentSize();
     };
     run.runOne = [folders = run.items, archives](int i, const ThemeAdvance &advance) {
@@ -132,10 +133,10 @@ void Velmoro::packThemeFolder()
         if (outcome.done) {
             outcome.destination = QFileInfo(archives[i]).absolutePath();
         } else {
-            outcome.failure = packer.failure;
-            outcome.reason = failureReason(RunKind::Pack, packer.failure);
+            outcome.failure = packer.error.kind;
+            outcome.reason = failureReason(RunKind::Pack, packer.error.kind);
             outcome.message = packer.errorString;
-            outcome.systemError = packer.systemError;
+            outcome.systemError = packer.error.reason();
         }
         return outcome;
     };

@@ -229,10 +229,11 @@ QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
         message.kind = WindowMessage::Kind::Warning;
         message.title = tr("取出资源");
         message.text = QDir::toNativeSeparators(previewedArchive) + tr("：")
-                       + failureReason(RunKind::Unpack, reader.failure);
+                       + failureReason(RunKind::Unpack, reader.error.kind);
         message.details = reader.errorString;
-        if (!reader.systemError.isEmpty())
-            message.details += QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.systemError);
+        if (!reader.error.reason().isEmpty())
+            message.details +=
+                QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.error.reason());
         dialogs->showMessage(this, message);
         return {};
     }
@@ -344,10 +345,10 @@ void Velmoro::extractSelectedResources()
             outcome.destination = QDir::cleanPath(themeFolder);
             outcome.writtenFiles.clear();
         } else {
-            outcome.failure = reader.failure;
-            outcome.reason = failureReason(RunKind::Unpack, reader.failure);
+            outcome.failure = reader.error.kind;
+            outcome.reason = failureReason(RunKind::Unpack, reader.error.kind);
             outcome.message = reader.errorString;
-            outcome.systemError = reader.systemError;
+            outcome.systemError = reader.error.reason();
             outcome.writtenFolder = themeFolder;
         }
         return outcome;

@@ -103,7 +103,7 @@ DecodedResource decodeResource(const ResourceRequest &request, const std::atomic
         if (bytes.overflowed) // the entry grew since the archive was listed
             return ofKind(DecodedResource::Kind::TooLarge);
         DecodedResource result = ofKind(DecodedResource::Kind::Unreadable);
-        result.failure = reader.failure;
+        result.failure = reader.error.kind;
         return result;
     }
     if (stop)

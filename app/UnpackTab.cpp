@@ -87,7 +87,7 @@ ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
     ThemeEntryList entries;
     QString themeName;
     if (!reader.readIndex(archivePath, entries, themeName))
-        return reader.failure; // no row; the caller tells of damaged and unsafe archives
+        return reader.error.kind; // no row; the caller tells of damaged and unsafe archives
 
     // Resource path (without the leading "/") to size; the preview reads it
     // from here, so the archive is not opened again.
@@ -210,10 +210,10 @@ void Velmoro::unpackThemeFile()
             outcome.destination = QDir::cleanPath(reader.targetDir);
             outcome.writtenFiles.clear();
         } else {
-            outcome.failure = reader.failure;
-            outcome.reason = failureReason(RunKind::Unpack, reader.failure);
+            outcome.failure = reader.error.kind;
+            outcome.reason = failureReason(RunKind::Unpack, reader.error.kind);
             outcome.message = reader.errorString;
-            outcome.systemError = reader.systemError;
+            outcome.systemError = reader.error.reason();
             outcome.writtenFolder = themeFolder;
         }
         return outcome;

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 // Resources below this size are gathered; it is also the copy chunk size.
@@ -50,9 +51,15 @@ bool ArchiveOutput::flushBlock()
     return writeOut(block.constData(), size);
 }
 
-bool ArchiveOutput::write(const QByteArray &bytes)
+bool ArchiveOutput::append(const char *bytes, qint64 size)
 {
-    return flushBlock() && writeOut(bytes.constData(), bytes.size());
+    if (gathered + size > blockSize && !flushBlock())
+        return false;
+    if (size >= blockSize)
+        return writeOut(bytes, size);
+    std::memcpy(block.data() + gathered, bytes, size_t(size));
+    gathered += size;
+    return true;
 }
 
 ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)

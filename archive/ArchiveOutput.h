@@ -23,7 +23,9 @@ public:
     // copied (per resource, and per chunk of a large one); false cancels.
     explicit ArchiveOutput(QIODevice &archive, ChunkCallback copied = {});
 
-    bool write(const QByteArray &bytes);
+    // Appends bytes of the archive's front (header, index, names): gathered
+    // into large blocks, so that many small fields cost few writes.
+    bool append(const char *bytes, qint64 size);
 
     // Appends exactly `size` bytes of `source` (opened for reading); a file
     // that holds fewer or more bytes than that gives SizeChanged.

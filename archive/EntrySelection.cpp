@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "EntrySelection.h"
 
+#include "ThemeIndex.h"
 #include "ThemeNames.h"
 
 #include <QRegularExpression>
 #include <QSet>
 
-QStringList selectEntries(const ThemeEntryList &entries, const QStringList &patterns,
-                          QStringList &unmatched)
+namespace {
+
+QList<QRegularExpression> expressionsFor(const QStringList &patterns)
 {
     QList<QRegularExpression> expressions;
     for (QString pattern : patterns) {
@@ -21,38 +23,75 @@ QStringList selectEntries(const ThemeEntryList &entries, const QStringList &patt
                 QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
         expressions.append(expression);
     }
+    return expressions;
+}
+
+// The entry's path below the theme folder, as patterns see it. A byte that
+// was not UTF-8 matches as any character does ("*" takes it), so such an
+// entry is chosen and then fails, instead of being left out without a word;
+// the expression engine refuses the stand-ins.
+QString matchablePath(const ThemeIndex &index, qsizetype i)
+{
+    QString path = ThemeNames::resourcePath(index.themeName, index.name(i));
+    for (qsizetype c = 0; c < path.size(); ++c) {
+        if (ThemeNames::invalidByteAt(path, c) >= 0)
+            path[c] = QChar::ReplacementCharacter;
+    }
+    return path;
+}
+
+} // namespace
+
+QList<qsizetype> selectEntries(const ThemeIndex &index, const QStringList &patterns,
+                               QStringList &unmatched)
+{
+    const QList<QRegularExpression> expressions = expressionsFor(patterns);
     QList<bool> used(patterns.size(), false);
-    QStringList chosen;
-    QSet<QString> seen;
-    for (const ThemeEntry &entry : entries) {
-        // The entry's path and every folder above it: "a/b/c", "a/b", "a".
-        QString path = entry.name.mid(entry.name.startsWith(QLatin1Char('/')) ? 1 : 0);
-        // A byte that was not UTF-8 matches as any character does ("*" takes
-        // it), so such an entry is chosen and then fails, instead of being
-        // left out without a word; the expression engine refuses the stand-ins.
-        for (qsizetype i = 0; i < path.size(); ++i) {
-            if (ThemeNames::invalidByteAt(path, i) >= 0)
-                path[i] = QChar::ReplacementCharacter;
-        }
+    QList<qsizetype> chosen;
+    for (qsizetype i = 0; i < index.count(); ++i) {
+        const QString path = matchablePath(index, i);
         bool matched = false;
+        // The entry's path and every folder above it: "a/b/c", "a/b", "a".
         for (qsizetype end = path.size(); end > 0;
              end = path.lastIndexOf(QLatin1Char('/'), end - 1)) {
             const QStringView candidate = QStringView(path).left(end);
-            for (qsizetype i = 0; i < expressions.size(); ++i) {
-                if (expressions[i].match(candidate).hasMatch()) {
-                    used[i] = true;
+            for (qsizetype p = 0; p < expressions.size(); ++p) {
+                if (expressions[p].match(candidate).hasMatch()) {
+                    used[p] = true;
                     matched = true;
                 }
             }
         }
-        if (matched && !seen.contains(entry.name)) {
-            seen.insert(entry.name);
-            chosen.append(entry.name);
-        }
+        if (matched)
+            chosen.append(i);
     }
-    for (qsizetype i = 0; i < patterns.size(); ++i) {
-        if (!used[i])
-            unmatched.append(patterns[i]);
+    for (qsizetype p = 0; p < patterns.size(); ++p) {
+        if (!used[p])
+            unmatched.append(patterns[p]);
     }
     return chosen;
+}
+
+QList<qsizetype> entriesNamed(const ThemeIndex &index, const QStringList &names)
+{
+    const QSet<QString> wanted(names.cbegin(), names.cend());
+    QList<qsizetype> chosen;
+    for (qsizetype i = 0; i < index.count(); ++i) {
+        if (wanted.contains(index.name(i)))
+            chosen.append(i);
+    }
+    return chosen;
+}
+
+qsizetype resourceFileAt(const ThemeIndex &index, const QString &path)
+{
+    const QString wanted = ThemeNames::resourcePath(index.themeName, QLatin1Char('/') + path);
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < index.count(); ++i) {
+        const QString name = index.name(i);
+        if (!ThemeNames::entryPlace(index.themeName, name).file.isEmpty()
+            && ThemeNames::resourcePath(index.themeName, name) == wanted)
+            found = i;
+    }
+    return found;
 }

@@ -41,16 +41,6 @@ constexpr qint64 nameRecordSize(qint64 length)
     return 4 + length + padLength(length);
 }
 
-// What a reader takes in at most, far beyond any theme (the packer stops at
-// 1,000,000 files): the index, the names and their strings are held in
-// memory, so a crafted archive (a mostly empty 2 GiB file claiming hundreds
-// of millions of entries, or names of a gigabyte) is refused before it can
-// take the machine's memory.
-inline constexpr qint64 maxEntries = 1000000;
-inline constexpr qint64 maxNameLength = qint64(64) * 1024;         // bytes of one name
-inline constexpr qint64 maxNamesLength = qint64(64) * 1024 * 1024; // bytes of all entry names
-inline constexpr qint64 maxDepth = 256;                            // folders in one path
-
 // Every integer of the layout is a signed 32-bit value, least significant
 // byte first.
 inline qint32 readInt32(const char *field)

@@ -205,7 +205,7 @@ QStringList themeFolderComponents(QStringView themeName)
     return toList(theme, 0);
 }
 
-QStringList entryComponents(QStringView themeName, QStringView entryName)
+EntryPlace entryPlace(QStringView themeName, QStringView entryName)
 {
     Parts theme;
     Parts file;
@@ -213,7 +213,29 @@ QStringList entryComponents(QStringView themeName, QStringView entryName)
     joined += entryName;
     normalise(themeName, backslashSeparatesHere, theme);
     normalise(joined, backslashSeparatesHere, file);
-    return toList(file, qMin(theme.size(), file.size()));
+    EntryPlace place;
+    place.folders = toList(file, qMin(theme.size(), file.size()));
+    // What follows the last separator: nothing or "." leaves the path at a folder.
+    qsizetype last = entryName.size();
+    while (last > 0 && !isSeparator(entryName[last - 1], backslashSeparatesHere))
+        --last;
+    const QStringView tail = entryName.mid(last);
+    if (!tail.isEmpty() && tail != u"." && !place.folders.isEmpty())
+        place.file = place.folders.takeLast();
+    return place;
+}
+
+QString resourcePath(QStringView themeName, QStringView entryName)
+{
+    return entryComponents(themeName, entryName).join(QLatin1Char('/'));
+}
+
+QStringList entryComponents(QStringView themeName, QStringView entryName)
+{
+    EntryPlace place = entryPlace(themeName, entryName);
+    if (!place.file.isEmpty())
+        place.folders.append(place.file);
+    return place.folders;
 }
 
 } // namespace ThemeNames

@@ -46,11 +46,29 @@ bool isSafeName(QStringView name);
 // isSafeName().
 bool staysInsideThemeFolder(QStringView themeName, QStringView entryName);
 
-// The components of the theme folder below the target, and those of an
-// entry's file below the theme folder, as this platform's file system reads
-// them ("." and empty components dropped). Only for names that passed
-// isSafeName() and staysInsideThemeFolder().
+// The components of the theme folder below the target, as this platform's
+// file system reads them ("." and empty components dropped). Only for a
+// name that passed isSafeName().
 QStringList themeFolderComponents(QStringView themeName);
+
+// Where an entry lands below the theme folder, as this platform's file
+// system reads the joined path ("." and empty components dropped, so
+// "//d.png" is "d.png"). An entry whose name ends in a separator or "."
+// ("/img/", "/") names a folder: `file` is empty and `folders` is that
+// folder. Only for names that passed isSafeName() and
+// staysInsideThemeFolder().
+struct EntryPlace
+{
+    QStringList folders; // below the theme folder
+    QString file;        // empty when the entry names a folder
+};
+EntryPlace entryPlace(QStringView themeName, QStringView entryName);
+
+// The entry's path below the theme folder, "/" between components
+// ("img/bg.png"; "img" for "/img/"): how a user names it.
+QString resourcePath(QStringView themeName, QStringView entryName);
+
+// Every component below the theme folder, the file's name last.
 QStringList entryComponents(QStringView themeName, QStringView entryName);
 
 } // namespace ThemeNames

@@ -5,18 +5,19 @@
 #include "ThemeFailure.h"
 
 #include <QByteArray>
-#include <QSet>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-class QFile;
+class OpenArchive;
 class QIODevice;
-struct ThemeIndex;
+class ThemeIndex;
 
 // Reads theme archives: the index of one (readIndex) or the whole of one
-// unpacked into a folder (extract).
+// unpacked into a folder (extract). Each operation reads the archive's index
+// once.
 class ThemeReader
 {
 public:
@@ -25,8 +26,7 @@ public:
     QString version;       // version of the last archive read, "major.minor.patch"
     QString themeFilePath; // extract(): the archive to unpack
     QString errorString;   // English message of the last failure; never cleared
-    ThemeFailure failure = ThemeFailure::None; // what kind of failure errorString tells of
-    QString systemError; // the system's reason for it ("No space left on device"), or empty
+    ThemeError error;      // the last failure whole: kind, message, errno, path
 
     // Called with each file's path once it has been written by extract().
     std::function<void(const QString &filePath)> fileWritten;
@@ -41,6 +41,10 @@ public:
     // name, without reading any content. On failure neither argument is changed.
     bool readIndex(const QString &archivePath, ThemeEntryList &entries, QString &name);
 
+    // Like readIndex(), but hands over the index as it is kept (names
+    // decoded when asked for): for callers that go through it once.
+    bool readIndex(const QString &archivePath, ThemeIndex &index);
+
     // Unpacks themeFilePath into targetDir + themeName. A damaged or unsafe
     // archive is refused before anything is written.
     bool extract();
@@ -49,17 +53,21 @@ public:
     // names as the index holds them, "/img/bg.png"), with the same checks.
     bool extractEntries(const QStringList &names);
 
-    // Writes the contents of the entry `name` of the archive at `archivePath`
-    // into `out`, after the same checks as extract().
-    bool readEntry(const QString &archivePath, const QString &name, QIODevice &out);
+    // Like extract(), but writes only the entries that `patterns` choose
+    // (see selectEntries()); `unmatched` receives the patterns that chose
+    // nothing.
+    bool extractMatching(const QStringList &patterns, QStringList &unmatched);
+
+    // Writes the contents of the resource at `path` below the theme folder
+    // ("img/bg.png") of the archive at `archivePath` into `out`, after the
+    // same checks as extract().
+    bool readEntry(const QString &archivePath, const QString &path, QIODevice &out);
 
     // First four bytes, little-endian; 0 when there are fewer than four.
     static qint32 decodeInt32(const QByteArray &bytes);
 
 private:
-    bool fail(ThemeFailure kind, const QString &message, const QString &reason = QString());
-    // The steps every operation starts with: the archive exists, opens and
-    // holds a sound, safe index.
-    bool openArchive(QFile &archive, ThemeIndex &index);
-    bool unpack(const QSet<QString> *wanted);
+    bool fail(const ThemeError &failure);
+    bool open(OpenArchive &archive, const QString &path);
+    bool unpack(const std::function<QList<qsizetype>(const ThemeIndex &)> &choose);
 };

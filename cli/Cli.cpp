@@ -129,8 +129,6 @@ const QList<Command> &commands()
                  return QStringLiteral("--name and -o take one FOLDER only");
              if (call.isSet("o") && call.isSet("d"))
                  return QStringLiteral("-o and -d cannot be used together");
-             if (call.isSet("name") && call.value("name").isEmpty())
-                 return QStringLiteral("--name needs a theme name");
              return QString();
          },
          [](const Invocation &call) {
@@ -181,6 +179,13 @@ const QList<Command> &commands()
     };
     return table;
 }
+
+// The options that take a value, and what an empty one is told.
+const std::pair<QString, const char *> valueOptions[] = {
+    {QStringLiteral("d"), "-d needs a folder"},
+    {QStringLiteral("o"), "-o needs a file name"},
+    {QStringLiteral("name"), "--name needs a theme name"},
+};
 
 QCommandLineOption option(const QString &name)
 {
@@ -265,6 +270,13 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
         return usageError(err, QLatin1String(command->itemsMissing), name);
     if (items.contains(QString()))
         return usageError(err, QStringLiteral("an empty path was given"), name);
+    // An unset shell variable gives an empty value: taken as "not given", it
+    // would write beside the source, over what the user meant to keep.
+    for (const auto &[optionName, problem] : valueOptions) {
+        if (command->options.contains(optionName) && parser.isSet(optionName)
+            && parser.value(optionName).trimmed().isEmpty())
+            return usageError(err, QLatin1String(problem), name);
+    }
 
     CliOutput output(streams.out, err,
                      command->options.contains(QStringLiteral("v"))

@@ -5,14 +5,12 @@
 #include "Interruption.h"
 #include "TerminalProgress.h"
 #include "TerminalText.h"
-#include "archive/EntrySelection.h"
-#include "archive/ThemePacker.h"
+#include "archive/ThemeIndex.h"
+#include "archive/ThemeJob.h"
 #include "archive/ThemeReader.h"
 #include "util/FormatSize.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QHash>
 
 #include <charconv>
 #include <cstdio>
@@ -25,34 +23,6 @@ bool interrupted()
     return InterruptionWatch::signal() != 0;
 }
 
-template <typename Job> void reportProgressOf(Job &job, TerminalProgress &progress)
-{
-    job.progress = [&progress](qint64 done, qint64 total) { return progress.update(done, total); };
-}
-
-// The folders of `path` that do not exist yet, the deepest first.
-QStringList missingFolders(const QString &path)
-{
-    QStringList missing;
-    for (QFileInfo folder(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-         !folder.exists() && !folder.isRoot(); folder = QFileInfo(folder.absolutePath()))
-        missing.append(folder.absoluteFilePath());
-    return missing;
-}
-
-// The archive a folder is packed into, as the packer would name it.
-QString archiveFor(const PackOptions &options, const QString &folder)
-{
-    if (!options.archivePath.isEmpty())
-        return options.archivePath;
-    const QString name =
-        (options.themeName.isEmpty() ? QFileInfo(folder).fileName() : options.themeName)
-        + QStringLiteral(".tsk");
-    if (!options.outputDir.isEmpty())
-        return options.outputDir + QLatin1Char('/') + name;
-    return QFileInfo(folder).absolutePath() + QLatin1Char('/') + name;
-}
-
 void appendRightJustified(QByteArray &line, const char *text, qsizetype length, qsizetype width)
 {
     const qsizetype padding = qMax<qsizetype>(0, width - length);
@@ -62,29 +32,28 @@ void appendRightJustified(QByteArray &line, const char *text, qsizetype length, 
     std::memcpy(line.data() + start + padding, text, size_t(length));
 }
 
-void appendTable(CliOutput &output, const QString &path, const QString &theme,
-                 const QString &version, const ThemeEntryList &entries)
+void appendTable(CliOutput &output, const QString &path, const ThemeIndex &index)
 {
     QByteArray &text = output.text();
     text += "Archive: ";
     appendForTerminal(text, QDir::toNativeSeparators(path));
     text += "\nTheme:   ";
-    appendForTerminal(text, theme);
+    appendForTerminal(text, index.themeName);
     text += "\nVersion: ";
-    appendForTerminal(text, version);
+    appendForTerminal(text, index.version);
     text += '\n';
     output.wrote();
-    for (const ThemeEntry &entry : entries) {
+    for (qsizetype i = 0; i < index.count(); ++i) {
         char size[32];
-        const int sizeLength = formatSize(entry.size, size);
+        const int sizeLength = formatSize(index.size(i), size);
         char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, entry.size).ptr;
+        const auto end = std::to_chars(digits, digits + sizeof digits, index.size(i)).ptr;
         QByteArray &line = output.text();
         appendRightJustified(line, size, sizeLength, 10);
         line += "  ";
         appendRightJustified(line, digits, end - digits, 10);
         line += "  ";
-        appendForTerminal(line, entry.name);
+        appendForTerminal(line, index.name(i));
         line += '\n';
         output.wrote();
     }
@@ -140,25 +109,23 @@ void appendJsonString(QByteArray &out, QStringView text)
     out += '"';
 }
 
-void appendJson(CliOutput &output, const QString &path, const QString &theme,
-                const QString &version, const ThemeEntryList &entries)
+void appendJson(CliOutput &output, const QString &path, const ThemeIndex &index)
 {
     QByteArray &text = output.text();
     text += "{\"path\":";
     appendJsonString(text, path);
     text += ",\"theme\":";
-    appendJsonString(text, theme);
+    appendJsonString(text, index.themeName);
     text += ",\"version\":";
-    appendJsonString(text, version);
+    appendJsonString(text, index.version);
     text += ",\"entries\":[";
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const ThemeEntry &entry = entries[i];
+    for (qsizetype i = 0; i < index.count(); ++i) {
         char size[32];
         text += i ? ",{\"name\":" : "{\"name\":";
-        appendJsonString(text, entry.name);
-        text += ",\"offset\":" + QByteArray::number(entry.offset)
-                + ",\"size\":" + QByteArray::number(entry.size) + ",\"sizeText\":\"";
-        text.append(size, formatSize(entry.size, size));
+        appendJsonString(text, index.name(i));
+        text += ",\"offset\":" + QByteArray::number(index.offset(i))
+                + ",\"size\":" + QByteArray::number(index.size(i)) + ",\"sizeText\":\"";
+        text.append(size, formatSize(index.size(i), size));
         text += "\"}";
         output.wrote();
     }
@@ -168,128 +135,95 @@ void appendJson(CliOutput &output, const QString &path, const QString &theme,
 
 } // namespace
 
-bool packFolders(const PackOptions &options, CliOutput &output)
+namespace {
+
+// Runs a job and tells of it on the terminal: a progress line per item
+// (when standard error is a terminal), each file or entry with -v, and a
+// line per failed item as it fails.
+class JobReport
 {
-    // -d is created only when a pack needs it, and removed again when
-    // nothing was packed into it: a failed run leaves no empty folders.
-    const QStringList createdFolders =
-        options.outputDir.isEmpty() ? QStringList() : missingFolders(options.outputDir);
-    bool anyPacked = false;
-    bool allPacked = true;
-    QHash<QString, QString> packedInto; // archive path -> the folder packed into it in this run
-    TerminalProgress progress(output.err, output.errIsTerminal && !output.verbose);
-    for (const QString &folder : options.folders) {
-        if (interrupted())
-            break;
-        ThemePacker packer;
-        progress.start(QStringLiteral("packing"), folder);
-        reportProgressOf(packer, progress);
-        // Absolute and clean, so "." or "themes/blue/" still name the folder itself.
-        packer.folderPath = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-        packer.themeName = options.themeName;
-        packer.themeFilePath = archiveFor(options, packer.folderPath);
-        const QString archiveKey =
-            QDir::cleanPath(QFileInfo(packer.themeFilePath).absoluteFilePath());
-        if (packedInto.contains(archiveKey)) {
-            // Two folders of one name with one -d: the later would silently
-            // replace the earlier one's archive.
-            output.failure(
-                folder, QStringLiteral("The theme file %1 was already written in this run for %2.")
-                            .arg(QDir::toNativeSeparators(packer.themeFilePath),
-                                 QDir::toNativeSeparators(packedInto.value(archiveKey))));
-            allPacked = false;
-            continue;
-        }
-        if (output.verbose) {
-            packer.entryStarted = [&output](const QString &name) {
-                appendForTerminal(output.text(), name);
-                output.text() += '\n';
-                output.flush();
-            };
-        }
-        if (!createdFolders.isEmpty())
-            QDir().mkpath(options.outputDir);
-        const bool packed = packer.pack();
-        progress.finish();
-        if (!packed) {
-            output.failure(folder, packer.errorString, packer.systemError);
-            allPacked = false;
-            continue;
-        }
-        anyPacked = true;
-        packedInto.insert(archiveKey, packer.folderPath);
-        if (output.verbose) {
-            output.text() += "-> ";
-            appendForTerminal(output.text(), QDir::toNativeSeparators(packer.themeFilePath));
-            output.text() += '\n';
-            output.flush();
-        }
+public:
+    JobReport(ThemeJob &reportedJob, CliOutput &cliOutput, const QString &progressVerb)
+        : job(reportedJob),
+          output(cliOutput),
+          verb(progressVerb),
+          progress(cliOutput.err, cliOutput.errIsTerminal && !cliOutput.verbose)
+    {
     }
-    if (!anyPacked) {
-        for (const QString &created : createdFolders)
-            QDir().rmdir(created);
+
+    // True when every item was done and everything printed arrived.
+    bool run(bool showOutputs);
+
+private:
+    void finished(int item, bool showOutputs);
+
+    ThemeJob &job;
+    CliOutput &output;
+    QString verb;
+    TerminalProgress progress;
+};
+
+void JobReport::finished(int item, bool showOutputs)
+{
+    progress.finish();
+    const JobOutcome &outcome = job.outcomes()[item];
+    const QString &source = job.items()[item].source;
+    for (const QString &name : outcome.unmatched)
+        output.failure(source, QStringLiteral("The theme file holds nothing named: %1").arg(name));
+    if (outcome.error.failed()) {
+        output.failure(source, outcome.error.message, outcome.error.reason());
+    } else if (showOutputs && output.verbose) {
+        output.text() += "-> ";
+        appendForTerminal(output.text(), QDir::toNativeSeparators(outcome.output));
+        output.text() += '\n';
+        output.flush();
     }
-    return output.flush() && allPacked && !interrupted();
 }
 
-// The theme folder an archive would be unpacked into; empty when its index
-// cannot be read (the unpack then says why).
-QString themeFolderOf(const QString &archive, const QString &outputDir)
+bool JobReport::run(bool showOutputs)
 {
-    ThemeReader reader;
-    ThemeEntryList entries;
-    QString theme;
-    if (!reader.readIndex(archive, entries, theme))
-        return QString();
-    const QString target = outputDir.isEmpty() ? QFileInfo(archive).absolutePath() : outputDir;
-    return QDir::cleanPath(QFileInfo(target).absoluteFilePath() + QLatin1Char('/') + theme);
+    job.itemStarted = [this](int item) { progress.start(verb, job.items()[item].source); };
+    job.progress = [this](const JobProgress &now) {
+        return !interrupted() && progress.update(now.itemDone, now.itemTotal);
+    };
+    if (output.verbose) {
+        const bool native = job.kind() == JobKind::Unpack; // files, not entry names
+        job.entryDone = [this, native](int, const QString &name) {
+            appendForTerminal(output.text(), native ? QDir::toNativeSeparators(name) : name);
+            output.text() += '\n';
+            output.flush();
+        };
+    }
+    job.itemFinished = [this, showOutputs](int item) { finished(item, showOutputs); };
+    job.run();
+    bool allDone = true;
+    for (const JobOutcome &outcome : job.outcomes())
+        allDone = allDone && outcome.done();
+    return output.flush() && allDone && !interrupted();
+}
+
+} // namespace
+
+bool packFolders(const PackOptions &options, CliOutput &output)
+{
+    QList<JobItem> items;
+    for (const QString &folder : options.folders) {
+        JobItem item;
+        item.source = folder;
+        item.themeName = options.themeName;
+        items.append(item);
+    }
+    ThemeJob job(JobKind::Pack, items, {options.outputDir, options.archivePath});
+    return JobReport(job, output, QStringLiteral("packing")).run(true);
 }
 
 bool unpackArchives(const UnpackOptions &options, CliOutput &output)
 {
-    bool allUnpacked = true;
-    QHash<QString, QString>
-        unpackedInto; // theme folder -> the archive unpacked into it in this run
-    TerminalProgress progress(output.err, output.errIsTerminal && !output.verbose);
-    for (const QString &archive : options.archives) {
-        if (interrupted())
-            break;
-        // Two archives of one theme name would mix their files in one folder,
-        // the later silently replacing the earlier's: the later one fails.
-        const QString themeFolder = themeFolderOf(archive, options.outputDir);
-        if (!themeFolder.isEmpty() && unpackedInto.contains(themeFolder)) {
-            output.failure(
-                archive,
-                QStringLiteral("The theme folder %1 was already written in this run from %2.")
-                    .arg(QDir::toNativeSeparators(themeFolder),
-                         QDir::toNativeSeparators(unpackedInto.value(themeFolder))));
-            allUnpacked = false;
-            continue;
-        }
-        if (!themeFolder.isEmpty())
-            unpackedInto.insert(themeFolder, archive);
-        // A reader per archive: an empty target means beside this archive,
-        // not beside the first one.
-        ThemeReader reader;
-        progress.start(QStringLiteral("unpacking"), archive);
-        reportProgressOf(reader, progress);
-        reader.themeFilePath = archive;
-        reader.targetDir = options.outputDir;
-        if (output.verbose) {
-            reader.fileWritten = [&output](const QString &path) {
-                appendForTerminal(output.text(), QDir::toNativeSeparators(path));
-                output.text() += '\n';
-                output.flush();
-            };
-        }
-        const bool extracted = reader.extract();
-        progress.finish();
-        if (!extracted) {
-            output.failure(archive, reader.errorString, reader.systemError);
-            allUnpacked = false;
-        }
-    }
-    return output.flush() && allUnpacked && !interrupted();
+    QList<JobItem> items;
+    for (const QString &archive : options.archives)
+        items.append({archive, QString(), QString(), {}, {}});
+    ThemeJob job(JobKind::Unpack, items, {options.outputDir, QString()});
+    return JobReport(job, output, QStringLiteral("unpacking")).run(false);
 }
 
 bool listArchives(const ListOptions &options, CliOutput &output)
@@ -300,19 +234,18 @@ bool listArchives(const ListOptions &options, CliOutput &output)
         if (interrupted() || output.outputFailed())
             break;
         ThemeReader reader;
-        ThemeEntryList entries;
-        QString theme;
-        if (!reader.readIndex(archive, entries, theme)) {
-            output.failure(archive, reader.errorString, reader.systemError);
+        ThemeIndex index;
+        if (!reader.readIndex(archive, index)) {
+            output.failure(archive, reader.errorString, reader.error.reason());
             allListed = false;
             continue;
         }
         if (options.json) {
-            appendJson(output, archive, theme, reader.version, entries);
+            appendJson(output, archive, index);
         } else {
             if (!first)
                 output.text() += '\n';
-            appendTable(output, archive, theme, reader.version, entries);
+            appendTable(output, archive, index);
         }
         first = false;
     }
@@ -321,49 +254,19 @@ bool listArchives(const ListOptions &options, CliOutput &output)
 
 bool extractEntries(const ExtractOptions &options, CliOutput &output)
 {
-    ThemeReader reader;
-    ThemeEntryList entries;
-    QString theme;
-    if (!reader.readIndex(options.archive, entries, theme)) {
-        output.failure(options.archive, reader.errorString, reader.systemError);
-        return false;
-    }
-    QStringList unmatched;
-    const QStringList chosen = selectEntries(entries, options.names, unmatched);
-    for (const QString &name : std::as_const(unmatched))
-        output.failure(options.archive,
-                       QStringLiteral("The theme file holds nothing named: %1").arg(name));
-
-    bool extracted = true;
-    if (!chosen.isEmpty()) {
-        TerminalProgress progress(output.err, output.errIsTerminal && !output.verbose);
-        progress.start(QStringLiteral("extracting from"), options.archive);
-        reportProgressOf(reader, progress);
-        reader.themeFilePath = options.archive;
-        reader.targetDir = options.outputDir;
-        if (output.verbose) {
-            reader.fileWritten = [&output](const QString &path) {
-                appendForTerminal(output.text(), QDir::toNativeSeparators(path));
-                output.text() += '\n';
-                output.flush();
-            };
-        }
-        extracted = reader.extractEntries(chosen);
-        progress.finish();
-        if (!extracted)
-            output.failure(options.archive, reader.errorString, reader.systemError);
-    }
-    return output.flush() && extracted && unmatched.isEmpty() && !interrupted();
+    JobItem item;
+    item.source = options.archive;
+    item.patterns = options.names;
+    ThemeJob job(JobKind::Unpack, {item}, {options.outputDir, QString()});
+    return JobReport(job, output, QStringLiteral("extracting from")).run(false);
 }
 
 bool catEntry(const CatOptions &options, CliOutput &output)
 {
     output.flush();
     ThemeReader reader;
-    const QString name =
-        options.name.startsWith(QLatin1Char('/')) ? options.name : QLatin1Char('/') + options.name;
-    if (!reader.readEntry(options.archive, name, output.out)) {
-        output.failure(options.archive, reader.errorString, reader.systemError);
+    if (!reader.readEntry(options.archive, options.name, output.out)) {
+        output.failure(options.archive, reader.errorString, reader.error.reason());
         return false;
     }
     return true;

@@ -2,7 +2,7 @@
 #pragma once
 
 // Helpers shared by the tests: archives built by hand (independent of the
-// packer), small file utilities and a device that fails after N bytes.
+// packer), small file utilities, and limits a test puts on the process.
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -18,8 +18,10 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <ftw.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -257,27 +259,33 @@ private:
 #endif
 };
 
-// A write-only device that accepts `capacity` bytes and then fails.
-class FailDevice : public QIODevice
+#ifdef Q_OS_UNIX
+// While it lives, files this process writes may not grow past `bytes`: a
+// write past the limit fails with EFBIG ("File too large"), as on a full
+// disk, instead of the signal killing the process.
+class FileSizeLimit
 {
 public:
-    explicit FailDevice(qint64 bytes) : capacity(bytes) { open(QIODevice::WriteOnly); }
-    QByteArray written;
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 length) override
+    explicit FileSizeLimit(qint64 bytes)
     {
-        const qint64 room = capacity - written.size();
-        if (room <= 0)
-            return -1;
-        const qint64 taken = qMin(room, length);
-        written.append(data, taken);
-        return taken;
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        rlimit limited = before;
+        limited.rlim_cur = rlim_t(bytes);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limited);
     }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
 private:
-    qint64 capacity;
+    rlimit before = {};
+    void (*oldHandler)(int) = nullptr;
 };
+#endif
 
 } // namespace TestArchive

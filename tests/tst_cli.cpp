@@ -106,6 +106,10 @@ void TestCli::packsWorkedExample()
 void TestCli::packsIntoDirectoryAndListsJson()
 {
     makeDemoFolder();
+    // A folder whose name cannot name an archive packs under a name that can.
+    writeFile(path("a\\b/x"), "x");
+    QCOMPARE(run({"pack", path("a\\b"), "--name", "ab", "-d", path("new/dir")}), 0);
+    QCOMPARE(readFile(path("new/dir/ab.tsk")), build("ab", {{"/x", "x"}}));
     writeFile(path("blue/引号\"和\\.png"), "");
     QCOMPARE(run({"pack", path("demo"), path("blue"), "-d", path("new/dir")}), 0);
     QCOMPARE(readFile(path("new/dir/demo.tsk")), demoArchive());
@@ -144,6 +148,14 @@ void TestCli::unpacksAndPrintsFiles()
                  {"demo/a.png", "0123456789"}, {"demo/img/bg.jpg", "abc"}, {"two/x", "x"}}));
     QCOMPARE(out.count(QLatin1Char('\n')), 3);
 
+    // Two archives of one theme name go into one folder, the later one's
+    // files replacing the earlier one's: a base theme, then a patch.
+    writeFile(path("in/patch.tsk"), build("demo", {{"/a.png", "patched"}, {"/new", "n"}}));
+    QCOMPARE(run({"unpack", path("in/one.tsk"), path("in/patch.tsk"), "-d", path("merged")}), 0);
+    QCOMPARE(listTree(path("merged")),
+             (QMap<QString, QByteArray>{
+                 {"demo/a.png", "patched"}, {"demo/img/bg.jpg", "abc"}, {"demo/new", "n"}}));
+
     // Without -d each archive lands beside itself.
     writeFile(path("elsewhere/three.tsk"), build("three", {{"/y", "y"}}));
     QCOMPARE(run({"unpack", path("in/one.tsk"), path("elsewhere/three.tsk")}), 0);
@@ -172,10 +184,6 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{"unpack", "good.tsk", "-d", "blocked"}
         << QStringList{"good.tsk: Can NOT write 2 resource files, the first: blocked/demo/a.png (Not a directory)"}
         << QStringList{};
-    QTest::newRow("unpack: two archives of one theme name into one folder")
-        << QStringList{"unpack", "good.tsk", "again.tsk", "-d", "out"}
-        << QStringList{"again.tsk: The theme folder %1/out/demo was already written in this run from good.tsk."}
-        << QStringList{"out/demo/other"};
     QTest::newRow("pack: missing folder, then a good one")
         << QStringList{"pack", "nofolder", "good", "-d", "out"}
         << QStringList{"nofolder: The dir path is NOT validate."} << QStringList{};
@@ -191,6 +199,14 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{"pack", "good", "--name", "../up"}
         << QStringList{"good: The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": ../up"}
         << QStringList{"up.tsk", "../up.tsk"};
+    QTest::newRow("pack: a folder name that cannot name the archive, and no --name")
+        << QStringList{"pack", "a\\b"}
+        << QStringList{"a\\b: The theme name can NOT be \".\" or \"..\", nor hold \"/\" or \"\\\": a\\b"}
+        << QStringList{"a\\b.tsk"};
+    QTest::newRow("pack: -d in a folder that may not be written")
+        << QStringList{"pack", "good", "-d", "locked/new"}
+        << QStringList{"good: The theme file saved path is NOT validate. (Permission denied)"}
+        << QStringList{"locked/new"};
     QTest::newRow("extract: a name that matches nothing")
         << QStringList{"extract", "good.tsk", "img", "nothing*", "-d", "out"}
         << QStringList{"good.tsk: The theme file holds nothing named: nothing*"}
@@ -201,7 +217,7 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{};
     QTest::newRow("cat: no such resource")
         << QStringList{"cat", "good.tsk", "img"}
-        << QStringList{"good.tsk: The theme file holds no resource named: /img"} << QStringList{};
+        << QStringList{"good.tsk: The theme file holds no resource named: img"} << QStringList{};
 }
 
 void TestCli::reportsEachFailedItem()
@@ -218,9 +234,19 @@ void TestCli::reportsEachFailedItem()
     writeFile(path("first/theme/a"), "1");
     writeFile(path("second/theme/b"), "2");
     writeFile(path("blocked/demo"), "a file where the theme folder would go");
+    writeFile(path("a\\b/a"), "a");
+    QDir().mkpath(path("locked"));
+    QFile::setPermissions(path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     QDir::setCurrent(temp->path());
 
-    QCOMPARE(run(arguments), 1);
+    int status = 0;
+    {
+        const FilePermissionsEnforced asAnyUser;
+        status = run(arguments);
+    }
+    QFile::setPermissions(path("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(status, 1);
     QStringList expected;
     for (const QString &failure : failures)
         expected.append(QStringLiteral("velmoro-cli: ")
@@ -258,8 +284,13 @@ void TestCli::rejectsBadUsage_data()
     QTest::newRow("missing option value")
         << QStringList{"unpack", "a.tsk", "-d"} << "Missing value after '-d'.";
     QTest::newRow("empty path") << QStringList{"unpack", ""} << "an empty path was given";
+    // An unset shell variable: never "not given", which would write beside the source.
     QTest::newRow("empty theme name")
         << QStringList{"pack", "a", "--name", ""} << "--name needs a theme name";
+    QTest::newRow("theme name of spaces")
+        << QStringList{"pack", "a", "--name", "  "} << "--name needs a theme name";
+    QTest::newRow("empty -d") << QStringList{"unpack", "a.tsk", "-d", ""} << "-d needs a folder";
+    QTest::newRow("empty -o") << QStringList{"pack", "a", "-o", " "} << "-o needs a file name";
     QTest::newRow("extract without a name")
         << QStringList{"extract", "a.tsk"} << "an archive and at least one NAME are needed";
     QTest::newRow("cat with two names")
@@ -312,14 +343,16 @@ void TestCli::extractsChosenResources_data()
     QTest::newRow("with a leading slash") << QStringList{"/a.png"} << QStringList{"a.png"};
     QTest::newRow("a folder takes everything below it")
         << QStringList{"img"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
-    QTest::newRow("* does not cross /") << QStringList{"*.png"} << QStringList{"a.png"};
+    QTest::newRow("* does not cross /") << QStringList{"*.png"} << QStringList{"a.png", "d.png"};
+    QTest::newRow("a name stored with an empty component")
+        << QStringList{"d.png"} << QStringList{"d.png"};
     QTest::newRow("* inside a folder")
         << QStringList{"img/*"} << QStringList{"img/bg.jpg", "img/icons/x.png"};
-    QTest::newRow("? stands for one character")
-        << QStringList{"?.png", "img/icons/?.png"} << QStringList{"a.png", "img/icons/x.png"};
+    QTest::newRow("? stands for one character") << QStringList{"?.png", "img/icons/?.png"}
+                                                << QStringList{"a.png", "d.png", "img/icons/x.png"};
     QTest::newRow("overlapping names write each resource once")
         << QStringList{"img", "img/bg.jpg", "*"}
-        << QStringList{"a.png", "img/bg.jpg", "img/icons/x.png", "readme.txt"};
+        << QStringList{"a.png", "d.png", "img/bg.jpg", "img/icons/x.png", "readme.txt"};
 }
 
 void TestCli::extractsChosenResources()
@@ -329,7 +362,8 @@ void TestCli::extractsChosenResources()
     writeFile(path("t.tsk"), build("t", {{"/a.png", "A"},
                                          {"/img/bg.jpg", "B"},
                                          {"/img/icons/x.png", "X"},
-                                         {"/readme.txt", "R"}}));
+                                         {"/readme.txt", "R"},
+                                         {"//d.png", "D"}}));
     QCOMPARE(
         run(QStringList{"extract", "-v", path("t.tsk")} + names + QStringList{"-d", path("out")}),
         0);

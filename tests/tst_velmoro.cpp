@@ -594,9 +594,10 @@ void TestVelmoro::explainsFailures_data()
     QTest::newRow("missing folder")
         << "missingFolder"
         << "找不到这个主题资源文件夹，它可能已被移动、改名或删除。请把它重新加入列表。" << false;
-    QTest::newRow("disk full while unpacking")
+    QTest::newRow("file size limit while unpacking")
         << "diskFull"
-        << "磁盘空间已满，主题没能全部解压。请腾出空间后重试。" << true;
+        << "有文件超过了系统允许本程序写入的文件大小（ulimit -f），没能写出（原有的文件保持不变）。请放宽这个限制后重试。"
+        << true;
     QTest::newRow("archive damaged after it was listed")
         << "damagedArchive"
         << "主题文件已损坏，没有解压。请重新获取这个主题文件。" << false;

@@ -121,12 +121,17 @@ QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
     return start(folder, name) ? openDevice() : nullptr;
 }
 
-bool OutputTree::start(const QStringList &folder, const QString &name)
+bool OutputTree::makeFolder(const QStringList &folder)
 {
     discard();
     lastProblem = Problem::None;
     lastErrno = 0;
-    if (!openRoot() || !enterFolder(folder))
+    return openRoot() && enterFolder(folder);
+}
+
+bool OutputTree::start(const QStringList &folder, const QString &name)
+{
+    if (!makeFolder(folder))
         return false;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
@@ -279,12 +284,17 @@ QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
     return start(folder, name) ? openDevice() : nullptr;
 }
 
-bool OutputTree::start(const QStringList &folder, const QString &name)
+bool OutputTree::makeFolder(const QStringList &folder)
 {
     discard();
     lastProblem = Problem::None;
     lastErrno = 0;
-    if (!openRoot() || !enterFolder(folder))
+    return openRoot() && enterFolder(folder);
+}
+
+bool OutputTree::start(const QStringList &folder, const QString &name)
+{
+    if (!makeFolder(folder))
         return false;
     fileName = name;
     tempPath = folderPath + QStringLiteral("/.velmoro-")

@@ -177,15 +177,20 @@ void checkPlanted(const QMap<QString, QString> &before, const QMap<QString, QStr
 
 // A successful unpack wrote every entry: its place (as this file system reads
 // it, "\" an ordinary character) holds a regular file of the size of the last
-// entry of that name.
+// entry of that name, or a folder when the name ends in "/" (or "/.").
 void checkAllWritten(const QString &theme, const ThemeEntryList &entries,
                      const QMap<QString, QString> &after)
 {
     QMap<QString, QString> wanted;
     for (const ThemeEntry &entry : entries) {
         const PathOracle::Normalised path = PathOracle::normalise(theme + entry.name, false);
+        if (path.components.isEmpty())
+            continue; // names the target itself, which is there
+        const QString last = entry.name.section(QLatin1Char('/'), -1);
+        const bool namesFolder = last.isEmpty() || last == QLatin1String(".");
         wanted.insert(path.components.join(QLatin1Char('/')),
-                      QStringLiteral("file %1").arg(entry.size));
+                      namesFolder ? QStringLiteral("dir")
+                                  : QStringLiteral("file %1").arg(entry.size));
     }
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         if (after.value(it.key()) != it.value())
