@@ -17,8 +17,8 @@ command -v man >/dev/null \
 failures=0
 check() { if "$@"; then echo "ok: $*"; else echo "FAILED: $*"; failures=$((failures + 1)); fi; }
 # One paragraph per line, unhyphenated, so that no name is split.
-render() { LANG=C.UTF-8 MANWIDTH=10000 man --nh --nj -l "$1"; }
-quiet_format() { [ -z "$(man --warnings -E UTF-8 -l -Tutf8 -Z "$1" 2>&1 >/dev/null)" ]; }
+render() { LC_ALL=C.UTF-8 MANWIDTH=10000 man --nh --nj -l "$1"; }
+quiet_format() { [ -z "$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l -Tutf8 -Z "$1" 2>&1 >/dev/null)" ]; }
 
 version=$("$cli" --version | sed -n 's/^velmoro-cli //p')
 for page in "$doc/velmoro.1" "$doc/velmoro-cli.1"; do
