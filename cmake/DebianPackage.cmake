@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # `cpack -G DEB` in a build folder makes velmoro_<version>_amd64.deb from the
-# install rules: both programs, the desktop entry, icon, MIME type and
-# AppStream metainfo, under /usr.
+# install rules: both programs, their manual pages, the changelog (doc/), the
+# desktop entry, icon, MIME type and AppStream metainfo, under /usr. lintian
+# finds neither errors nor warnings in it (tests/debian_package.sh).
 #
 # The package has no maintainer scripts on purpose: Debian refreshes the MIME
 # database, the desktop entries' MIME cache and the icon cache through dpkg

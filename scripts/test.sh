@@ -11,9 +11,10 @@ if [ "${1:-}" = --preset ]; then
     shift 2
 fi
 # What the tests check the installed files and the package with: the desktop
-# entry and MIME type validators, appstreamcli for the metainfo, and
-# dpkg-shlibdeps for the package's dependencies.
-extra_packages=(desktop-file-utils shared-mime-info appstream dpkg-dev)
+# entry and MIME type validators, appstreamcli for the metainfo,
+# dpkg-shlibdeps for the package's dependencies, lintian for the package as a
+# whole, and man for the manual pages.
+extra_packages=(desktop-file-utils shared-mime-info appstream dpkg-dev lintian man-db)
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # ctest's preset runs the tests headless (QT_QPA_PLATFORM=offscreen), each
 # with its own HOME and data folder.

@@ -3,9 +3,11 @@
 # Builds the Debian package from the install rules, as `cpack -G DEB` does in
 # a build folder, and checks what it holds: its name, exactly the files a
 # desktop needs (both programs, desktop entry, icon, MIME type, metainfo,
-# licence) under /usr, a Depends line worked out by dpkg-shlibdeps that names
-# the Qt 6 libraries, and no maintainer scripts: Debian's file triggers
-# refresh the MIME, desktop and icon caches.
+# licence, changelog, manual pages) under /usr, a Depends line worked out by
+# dpkg-shlibdeps that names the Qt 6 libraries, a changelog whose newest entry
+# is the version being built, and no maintainer scripts: Debian's file
+# triggers refresh the MIME, desktop and icon caches. Where lintian is
+# installed (always in CI), it must find neither errors nor warnings.
 # Usage: debian_package.sh CPACK BUILD_DIR
 set -euo pipefail
 cpack=$1
@@ -43,8 +45,11 @@ done
 expected="./usr/bin/velmoro
 ./usr/bin/velmoro-cli
 ./usr/share/applications/velmoro.desktop
+./usr/share/doc/velmoro/changelog.gz
 ./usr/share/doc/velmoro/copyright
 ./usr/share/icons/hicolor/128x128/apps/velmoro.png
+./usr/share/man/man1/velmoro-cli.1.gz
+./usr/share/man/man1/velmoro.1.gz
 ./usr/share/metainfo/org.example.velmoro.metainfo.xml
 ./usr/share/mime/packages/velmoro.xml"
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort)
@@ -62,5 +67,19 @@ if [ "$control" = "control md5sums " ]; then
 else
     echo "FAILED: control archive holds $control"
     failures=$((failures + 1))
+fi
+
+dpkg-deb --extract "$deb" "$work/root"
+zcat "$work/root/usr/share/doc/velmoro/changelog.gz" >"$work/changelog"
+changelog_version=$(dpkg-parsechangelog --file "$work/changelog" --show-field Version)
+check test "$changelog_version" = "$version"
+
+# Info and pedantic tags (such as hardening-no-bindnow) may stay.
+if command -v lintian >/dev/null; then
+    check lintian --fail-on error,warning --tag-display-limit 0 "$deb"
+elif [ "${CI:-}" = true ]; then
+    check command -v lintian
+else
+    echo "skipped: lintian is not installed (bash scripts/test.sh installs it)"
 fi
 exit "$failures"
