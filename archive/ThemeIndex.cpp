@@ -203,8 +203,10 @@ ThemeError ThemeIndexReader::readNameRecords()
     const qint64 count = records.size() - 1;
     index.records.resize(count);
     for (qint64 i = 0; i < count; ++i) {
+        // The name records follow the index directly, each where the index
+        // says it is: an index that points elsewhere is not to be trusted.
         qint32 length = 0;
-        if (!in.readInt32(length) || length < 0)
+        if (records[i].nameOffset != in.pos() || !in.readInt32(length) || length < 0)
             return damaged();
         if (!names->countEntry(length))
             return in.canRead(length) ? failure(ThemeFailure::TooLarge, tooLargeMessage)
@@ -216,8 +218,8 @@ ThemeError ThemeIndexReader::readNameRecords()
         if (!in.appendBytes(length, index.names) || !in.skip(ThemeFormat::padLength(length)))
             return damaged();
     }
-    if (!in.skip(ThemeFormat::endRecordSize))
-        return damaged();
+    if (records[count].nameOffset != in.pos() || !in.skip(ThemeFormat::endRecordSize))
+        return damaged(); // the closing record points at the end record
     return {};
 }
 
@@ -282,8 +284,7 @@ ThemeError ThemeIndexReader::read(ThemeIndex &result)
     error = checkNames();
     if (error.failed())
         return error;
-    index.version =
-        QStringLiteral("%1.%2.%3").arg(version[0]).arg(version[1]).arg(version[2]);
+    index.version = QStringLiteral("%1.%2.%3").arg(version[0]).arg(version[1]).arg(version[2]);
     result = std::move(index);
     return {};
 }

@@ -50,7 +50,8 @@ private:
 // Reads tag, version, name block, index, name records and the end record
 // from the start of `archive`, a file of `archiveSize` bytes, and leaves the
 // device at the first content byte. Every length is checked against what is
-// left of the file before anything is allocated or read, the data area the
+// left of the file before anything is allocated or read, every offset of the
+// index against where its record or content really lies, the data area the
 // index describes must lie within the file, and every name must keep to the
 // rules of ThemeRules, so an archive that passes can be unpacked without
 // surprises. Returns the failure (its kind None when the index was read);

@@ -229,6 +229,61 @@ int checkArgumentBytes(const QList<QByteArray> &arguments, QIODevice &err)
     return CliSuccess;
 }
 
+namespace {
+
+// What is wrong with the command's line as parsed; empty when it is fine.
+QString lineProblem(const Command &command, const QCommandLineParser &parser)
+{
+    for (const QString &optionName : command.options) {
+        if (parser.values(optionName).size() > 1) // the later one would win without a word
+            return QStringLiteral("'%1' was given more than once").arg(optionName);
+    }
+    const QStringList items = parser.positionalArguments();
+    if (items.size() < command.minItems
+        || (command.maxItems >= 0 && items.size() > command.maxItems))
+        return QLatin1String(command.itemsMissing);
+    if (items.contains(QString()))
+        return QStringLiteral("an empty path was given");
+    // An unset shell variable gives an empty value: taken as "not given", it
+    // would write beside the source, over what the user meant to keep.
+    for (const auto &[optionName, problem] : valueOptions) {
+        if (command.options.contains(optionName) && parser.isSet(optionName)
+            && parser.value(optionName).trimmed().isEmpty())
+            return QLatin1String(problem);
+    }
+    return QString();
+}
+
+// Runs a command whose line has been parsed.
+int runCommand(const Command &command, const QCommandLineParser &parser, const CliStreams &streams)
+{
+    const QString name = QLatin1String(command.name);
+    const QStringList items = parser.positionalArguments();
+    CliOutput output(streams.out, streams.err,
+                     command.options.contains(QStringLiteral("v"))
+                         && parser.isSet(QStringLiteral("v")));
+    output.errIsTerminal = streams.errIsTerminal;
+    const Invocation call{parser, items, output};
+    QString problem = lineProblem(command, parser);
+    if (problem.isEmpty() && command.check)
+        problem = command.check(call);
+    if (!problem.isEmpty())
+        return usageError(streams.err, problem, name);
+
+    const InterruptionWatch watch; // Ctrl+C cancels the work cleanly
+    const bool succeeded = command.run(call);
+    if (output.outputFailed()) {
+        output.failure(QStringLiteral("standard output"),
+                       QStringLiteral("Can NOT write the output."),
+                       qt_error_string(output.outputError()));
+    }
+    if (InterruptionWatch::signal() != 0)
+        return 128 + InterruptionWatch::signal();
+    return succeeded ? CliSuccess : CliItemFailed;
+}
+
+} // namespace
+
 int runCli(const QStringList &arguments, const CliStreams &streams)
 {
     QIODevice &err = streams.err;
@@ -259,44 +314,5 @@ int runCli(const QStringList &arguments, const CliStreams &streams)
         return usageError(err, parser.errorText(), name);
     if (parser.isSet(helpOption))
         return printText(streams, command->help);
-    for (const QString &optionName : command->options) {
-        if (parser.values(optionName).size() > 1) // the later one would win without a word
-            return usageError(err, QStringLiteral("'%1' was given more than once").arg(optionName),
-                              name);
-    }
-    const QStringList items = parser.positionalArguments();
-    if (items.size() < command->minItems
-        || (command->maxItems >= 0 && items.size() > command->maxItems))
-        return usageError(err, QLatin1String(command->itemsMissing), name);
-    if (items.contains(QString()))
-        return usageError(err, QStringLiteral("an empty path was given"), name);
-    // An unset shell variable gives an empty value: taken as "not given", it
-    // would write beside the source, over what the user meant to keep.
-    for (const auto &[optionName, problem] : valueOptions) {
-        if (command->options.contains(optionName) && parser.isSet(optionName)
-            && parser.value(optionName).trimmed().isEmpty())
-            return usageError(err, QLatin1String(problem), name);
-    }
-
-    CliOutput output(streams.out, err,
-                     command->options.contains(QStringLiteral("v"))
-                         && parser.isSet(QStringLiteral("v")));
-    output.errIsTerminal = streams.errIsTerminal;
-    const Invocation call{parser, items, output};
-    if (command->check) {
-        const QString problem = command->check(call);
-        if (!problem.isEmpty())
-            return usageError(err, problem, name);
-    }
-
-    const InterruptionWatch watch; // Ctrl+C cancels the work cleanly
-    const bool succeeded = command->run(call);
-    if (output.outputFailed()) {
-        output.failure(QStringLiteral("standard output"),
-                       QStringLiteral("Can NOT write the output."),
-                       qt_error_string(output.outputError()));
-    }
-    if (InterruptionWatch::signal() != 0)
-        return 128 + InterruptionWatch::signal();
-    return succeeded ? CliSuccess : CliItemFailed;
+    return runCommand(*command, parser, streams);
 }

@@ -219,6 +219,8 @@ void TestThemeReader::refusesDamagedArchives_data()
     row("largest name length", 72, 0x7FFFFFFF);
     row("smallest data offset", 40, qint32(0x80000000));
     row("first contents not right after the end record", 40, 96);
+    row("name offset that points past its record", 44, 76);
+    row("closing record not at the end record", 52, 92);
 
     // More than a reader takes in: refused before it is held in memory.
     const QString tooLarge = QStringLiteral(
