@@ -4,7 +4,7 @@
 // window.
 
 #include "GuiTestBase.h"
-#include "app/ResourceViewer.h"
+#include "app/preview/ResourceViewer.h"
 #include "util/FormatSize.h"
 
 #include <QAction>
@@ -23,7 +23,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include "app/ImageCanvas.h"
+#include "app/preview/ImageCanvas.h"
 
 using namespace TestArchive;
 

@@ -5,7 +5,7 @@
 
 #include "Velmoro.h"
 
-#include "ResourceTree.h"
+#include "app/preview/ResourceTree.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

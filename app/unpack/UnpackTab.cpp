@@ -2,15 +2,15 @@
 // The unpack tab: theme archives, read when they are listed, previewed in the
 // resource tree and unpacked into folders named after their themes.
 
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
-#include "BackgroundRun.h"
-#include "DialogSeam.h"
-#include "FailureReason.h"
-#include "FileNameCase.h"
-#include "ResourceTree.h"
-#include "TabPage.h"
-#include "TableSelection.h"
+#include "app/preview/ResourceTree.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/FailureReason.h"
+#include "app/run/FileNameCase.h"
+#include "app/window/DialogSeam.h"
+#include "app/window/TabPage.h"
+#include "app/window/TableSelection.h"
 #include "archive/ThemeReader.h"
 
 #include <QDir>

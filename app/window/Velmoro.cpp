@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "Velmoro.h"
 
-#include "BackgroundRun.h"
 #include "DialogSeam.h"
-#include "ResourceTree.h"
-#include "ResourceViewer.h"
-#include "RunReport.h"
 #include "TabPage.h"
+#include "app/preview/ResourceTree.h"
+#include "app/preview/ResourceViewer.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/RunReport.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ResourceFilter.h"
+#include "app/preview/ResourceFilter.h"
 #include "archive/ThemeFailure.h"
 #include "icons/IconStore.h"
 

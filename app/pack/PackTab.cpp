@@ -2,14 +2,14 @@
 // The pack tab: theme resource folders, each packed into an archive named
 // after its (editable) row name.
 
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
-#include "BackgroundRun.h"
-#include "DialogSeam.h"
-#include "FailureReason.h"
 #include "PackNames.h"
-#include "TabPage.h"
-#include "TableSelection.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/FailureReason.h"
+#include "app/window/DialogSeam.h"
+#include "app/window/TabPage.h"
+#include "app/window/TableSelection.h"
 #include "archive/ThemePacker.h"
 
 #include <QDir>

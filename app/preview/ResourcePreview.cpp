@@ -3,7 +3,7 @@
 // table, as folders and files with sizes, types and icons. It is filled from
 // what the row already holds; the archive is not opened again.
 
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
 #include "ResourceTree.h"
 

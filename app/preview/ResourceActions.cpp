@@ -3,16 +3,16 @@
 // resource, the filter over the tree, the summary above it, and what the
 // tree's rows can be used for (open, extract, copy their paths, drag out).
 
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
-#include "BackgroundRun.h"
-#include "DialogSeam.h"
-#include "FailureReason.h"
 #include "ResourceFilter.h"
 #include "ResourcePaths.h"
 #include "ResourceTree.h"
 #include "ResourceViewer.h"
 #include "SummaryLabel.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/FailureReason.h"
+#include "app/window/DialogSeam.h"
 #include "archive/ThemeNames.h"
 #include "archive/ThemeReader.h"
 #include "util/FormatSize.h"
