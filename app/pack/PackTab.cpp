@@ -85,6 +85,27 @@ void Velmoro::removeThemeFolder()
     }
 }
 
+// Packs one folder of a run into the archive at `archivePath`.
+static ThemeOutcome packOneTheme(const QString &folderPath, const QString &archivePath,
+                                 const ThemeAdvance &advance)
+{
+    ThemePacker packer; // the header's theme name is the folder's own name
+    packer.folderPath = folderPath;
+    packer.themeFilePath = archivePath;
+    packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
+    ThemeOutcome outcome;
+    outcome.done = packer.pack();
+    if (outcome.done) {
+        outcome.destination = QFileInfo(archivePath).absolutePath();
+    } else {
+        outcome.failure = packer.failure;
+        outcome.reason = failureReason(RunKind::Pack, packer.failure);
+        outcome.message = packer.errorString;
+        outcome.systemError = packer.systemError;
+    }
+    return outcome;
+}
+
 void Velmoro::packThemeFolder()
 {
     if (themeFolderTable->rowCount() == 0)
@@ -123,21 +144,7 @@ void Velmoro::packThemeFolder()
         return scanner.contentSize();
     };
     run.runOne = [folders = run.items, archives](int i, const ThemeAdvance &advance) {
-        ThemePacker packer; // the header's theme name is the folder's own name
-        packer.folderPath = folders[i];
-        packer.themeFilePath = archives[i];
-        packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
-        ThemeOutcome outcome;
-        outcome.done = packer.pack();
-        if (outcome.done) {
-            outcome.destination = QFileInfo(archives[i]).absolutePath();
-        } else {
-            outcome.failure = packer.failure;
-            outcome.reason = failureReason(RunKind::Pack, packer.failure);
-            outcome.message = packer.errorString;
-            outcome.systemError = packer.systemError;
-        }
-        return outcome;
+        return packOneTheme(folders[i], archives[i], advance);
     };
     startRun(std::move(run));
 }

@@ -1,33 +1,23 @@
 // SPDX-License-Identifier: MIT
-// Looking inside the previewed theme: the pane that shows the selected
-// resource, the filter over the tree, the summary above it, and what the
-// tree's rows can be used for (open, extract, copy their paths, drag out).
+// What the tree's rows can be used for: opened with the desktop's
+// application, extracted into a chosen folder, their paths copied, dragged
+// out to other programs as files.
 
-#include "app/window/Velmoro.h"
+#include "ResourcePane.h"
 
-#include "ResourceFilter.h"
 #include "ResourcePaths.h"
 #include "ResourceTree.h"
-#include "ResourceViewer.h"
-#include "SummaryLabel.h"
 #include "app/run/BackgroundRun.h"
 #include "app/run/FailureReason.h"
 #include "app/window/DialogSeam.h"
 #include "archive/ThemeNames.h"
 #include "archive/ThemeReader.h"
-#include "util/FormatSize.h"
 
-#include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QApplication>
-#include <QBoxLayout>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QSplitter>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -41,21 +31,21 @@ WindowMessage selectionReportMessage(const QString &title, qsizetype count, cons
     WindowMessage message;
     message.title = title;
     if (report.failures.isEmpty() && report.notDone.isEmpty()) {
-        message.text = Velmoro::tr("所选的 %1 个资源已解压到文件夹 %2 下！")
+        message.text = ResourcePane::tr("所选的 %1 个资源已解压到文件夹 %2 下！")
                            .arg(count)
                            .arg(QDir::toNativeSeparators(report.destinations.value(0)));
-        message.actionText = Velmoro::tr("打开文件夹");
+        message.actionText = ResourcePane::tr("打开文件夹");
         return message;
     }
     message.kind = WindowMessage::Kind::Warning;
     if (!report.failures.isEmpty()) {
-        message.text = Velmoro::tr("所选资源没有全部解压：") + QLatin1Char('\n')
+        message.text = ResourcePane::tr("所选资源没有全部解压：") + QLatin1Char('\n')
                        + report.failures.first().reason;
     } else {
         const UnfinishedTheme &stopped = report.notDone.first();
-        message.text = Velmoro::tr("已取消解压所选资源。");
+        message.text = ResourcePane::tr("已取消解压所选资源。");
         if (!stopped.writtenFiles.isEmpty())
-            message.text += Velmoro::tr("已写出的 %1 个文件在 %2 中。")
+            message.text += ResourcePane::tr("已写出的 %1 个文件在 %2 中。")
                                 .arg(stopped.writtenFiles.size())
                                 .arg(QDir::toNativeSeparators(stopped.folder));
     }
@@ -63,59 +53,36 @@ WindowMessage selectionReportMessage(const QString &title, qsizetype count, cons
     return message;
 }
 
-} // namespace
-
-QWidget *Velmoro::createResourcePane()
+// Extracts the entries of the archive into the theme's folder below
+// `targetDir`; one selection's run has this one theme.
+ThemeOutcome extractSelection(const QString &archive, const QString &targetDir,
+                              const QStringList &names, const ThemeAdvance &advance)
 {
-    resourceFilterEdit = new QLineEdit;
-    resourceFilterEdit->setObjectName(QStringLiteral("resourceFilterEdit"));
-    resourceFilterEdit->setPlaceholderText(tr("筛选资源（路径中含有的文字）"));
-    resourceFilterEdit->setClearButtonEnabled(true);
-    connect(resourceFilterEdit, &QLineEdit::textChanged, this, &Velmoro::filterResources);
-    // Ready before the first keystroke: a person clicks into the field first.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now == resourceFilterEdit)
-            resourceFilter.prepare(resourceTree->topLevelItem(0));
-    });
-
-    resourceSummaryLabel = new SummaryLabel;
-    resourceSummaryLabel->setObjectName(QStringLiteral("resourceSummaryLabel"));
-    resourceSummaryLabel->setTextFormat(Qt::PlainText);
-    // A long theme name must not widen the window: the label gives way,
-    // shortening the name so the figures after it stay in view.
-    resourceSummaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
-    resourceViewer = new ResourceViewer;
-    resourceViewer->setObjectName(QStringLiteral("resourceViewer"));
-
-    previewSplitter = new QSplitter;
-    previewSplitter->setObjectName(QStringLiteral("previewSplitter"));
-    previewSplitter->addWidget(resourceTree);
-    previewSplitter->addWidget(resourceViewer);
-    previewSplitter->setStretchFactor(0, 3);
-    previewSplitter->setStretchFactor(1, 2);
-    previewSplitter->setSizes({300, 220});
-    previewSplitter->setChildrenCollapsible(false);
-
-    connect(resourceTree, &QTreeWidget::itemSelectionChanged, this, &Velmoro::previewResource);
-    connect(resourceTree, &ResourceTree::openRequested, this, &Velmoro::openResource);
-    resourceTree->filesForDrag = [this](const QList<QTreeWidgetItem *> &items) {
-        return filesForDrag(items);
-    };
-    createResourceActions();
-
-    auto *layout = new QVBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(resourceFilterEdit);
-    layout->addWidget(previewSplitter, 1);
-    layout->addWidget(resourceSummaryLabel);
-    auto *pane = new QWidget;
-    pane->setObjectName(QStringLiteral("resourcePane"));
-    pane->setLayout(layout);
-    return pane;
+    ThemeReader reader;
+    reader.themeFilePath = archive;
+    reader.targetDir = targetDir;
+    reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
+    ThemeOutcome outcome;
+    reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
+    outcome.done = reader.extractEntries(names);
+    const QString themeFolder =
+        targetDir + ThemeNames::themeFolderComponents(reader.themeName).join(QLatin1Char('/'));
+    if (outcome.done) {
+        outcome.destination = QDir::cleanPath(themeFolder);
+        outcome.writtenFiles.clear();
+    } else {
+        outcome.failure = reader.failure;
+        outcome.reason = failureReason(RunKind::Unpack, reader.failure);
+        outcome.message = reader.errorString;
+        outcome.systemError = reader.systemError;
+        outcome.writtenFolder = themeFolder;
+    }
+    return outcome;
 }
 
-void Velmoro::createResourceActions()
+} // namespace
+
+void ResourcePane::createResourceActions()
 {
     const auto makeAction = [this](QAction *&action, const char *name, const QString &text) {
         action = new QAction(text, this);
@@ -123,88 +90,23 @@ void Velmoro::createResourceActions()
         resourceTree->addAction(action);
     };
     makeAction(openResourceAction, "openResourceAction", tr("打开"));
-    connect(openResourceAction, &QAction::triggered, this, &Velmoro::openCurrentResource);
+    connect(openResourceAction, &QAction::triggered, this, &ResourcePane::openCurrentResource);
     makeAction(extractResourcesAction, "extractResourcesAction", tr("解压所选到…"));
-    connect(extractResourcesAction, &QAction::triggered, this, &Velmoro::extractSelectedResources);
+    connect(extractResourcesAction, &QAction::triggered, this,
+            &ResourcePane::extractSelectedResources);
     makeAction(copyResourcePathAction, "copyResourcePathAction", tr("复制路径"));
     copyResourcePathAction->setShortcut(QKeySequence::Copy);
     copyResourcePathAction->setShortcutContext(Qt::WidgetShortcut);
-    connect(copyResourcePathAction, &QAction::triggered, this, &Velmoro::copyResourcePaths);
+    connect(copyResourcePathAction, &QAction::triggered, this, &ResourcePane::copyResourcePaths);
     resourceTree->setContextMenuPolicy(Qt::ActionsContextMenu);
     updateResourceActions();
 }
 
-void Velmoro::updateResourceActions()
-{
-    const bool anySelected = !resourceTree->selectedItems().isEmpty();
-    openResourceAction->setEnabled(isResourceFile(resourceTree->currentItem(), previewedSizes));
-    extractResourcesAction->setEnabled(anySelected);
-    copyResourcePathAction->setEnabled(anySelected);
-}
-
-void Velmoro::showResourceSummary(const QTableWidgetItem *nameCell)
-{
-    qint64 total = 0;
-    for (auto it = previewedSizes.constBegin(); it != previewedSizes.constEnd(); ++it)
-        total += it.value().toInt();
-    resourceSummaryLabel->setSummary(nameCell->text(),
-                                     tr(" · 版本 %1 · %2 个资源 · 共 %3")
-                                         .arg(nameCell->data(versionRole).toString())
-                                         .arg(previewedSizes.size())
-                                         .arg(formatSize(total)));
-}
-
-void Velmoro::clearResourcePreview()
-{
-    resourceFilter.reset();
-    resourceTree->clear();
-    previewedArchive.clear();
-    previewedTheme.clear();
-    previewedSizes.clear();
-    resourceSummaryLabel->clearSummary();
-    resourceViewer->showHint();
-}
-
-// The pane shows the current row when it is selected, else the first
-// selected one; a folder, the theme itself or no row gives its hint.
-void Velmoro::previewResource()
-{
-    updateResourceActions();
-    QTreeWidgetItem *item = resourceTree->currentItem();
-    if (!item || !item->isSelected()) {
-        const QList<QTreeWidgetItem *> selected = resourceTree->selectedItems();
-        item = selected.isEmpty() ? nullptr : selected.first();
-    }
-    if (!isResourceFile(item, previewedSizes)) {
-        resourceViewer->showHint();
-        return;
-    }
-    const QString path = resourcePath(item);
-    const QString type = item->text(2);
-    QIcon icon = type.isEmpty() ? QIcon() : iconStore.icon(type, true);
-    if (icon.isNull())
-        icon = iconStore.standardIcon(QAbstractFileIconProvider::File, true);
-    resourceViewer->showResource(previewedArchive, QLatin1Char('/') + path,
-                                 previewedSizes.value(path).toLongLong(), icon);
-}
-
-void Velmoro::filterResources()
-{
-    resourceFilter.apply(resourceTree->topLevelItem(0), resourceFilterEdit->text());
-    // What the filter hides is no longer chosen: extracting or copying the
-    // selection never takes rows the user cannot see.
-    const QList<QTreeWidgetItem *> selected = resourceTree->selectedRows();
-    for (QTreeWidgetItem *item : selected) {
-        if (ResourceTreeFilter::hides(item))
-            item->setSelected(false);
-    }
-}
-
-// Extracts the entries into a new folder of the window's own temporary
+// Extracts the entries into a new folder of the pane's own temporary
 // folder, for the desktop; returns that folder, or nothing when the
 // extraction failed, after saying why. `themeName` receives the theme name
 // the archive holds now.
-QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
+QString ResourcePane::extractForDesktop(const QStringList &names, QString &themeName)
 {
     if (names.isEmpty())
         return {};
@@ -233,7 +135,7 @@ QString Velmoro::extractForDesktop(const QStringList &names, QString &themeName)
         message.details = reader.errorString;
         if (!reader.systemError.isEmpty())
             message.details += QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.systemError);
-        dialogs->showMessage(this, message);
+        dialogs->showMessage(window(), message);
         return {};
     }
     themeName = reader.themeName;
@@ -254,7 +156,7 @@ static QString extractedPath(const QString &targetDir, const QString &themeName,
 
 // What a drag of these rows carries: copies of what they stand for, one file
 // or folder per row that none of the others holds.
-QStringList Velmoro::filesForDrag(const QList<QTreeWidgetItem *> &items)
+QStringList ResourcePane::filesForDrag(const QList<QTreeWidgetItem *> &items)
 {
     QString themeName;
     const QString targetDir = extractForDesktop(entryNamesOf(items, previewedSizes), themeName);
@@ -269,14 +171,14 @@ QStringList Velmoro::filesForDrag(const QList<QTreeWidgetItem *> &items)
     return paths;
 }
 
-void Velmoro::openCurrentResource()
+void ResourcePane::openCurrentResource()
 {
     openResource(resourceTree->currentItem());
 }
 
 // Hands a resource file to the desktop's application for its type; folders
 // only open and close in the tree.
-void Velmoro::openResource(QTreeWidgetItem *item)
+void ResourcePane::openResource(QTreeWidgetItem *item)
 {
     if (!isResourceFile(item, previewedSizes))
         return;
@@ -291,11 +193,11 @@ void Velmoro::openResource(QTreeWidgetItem *item)
         message.kind = WindowMessage::Kind::Warning;
         message.title = tr("打开");
         message.text = tr("系统中没有可以打开 %1 的程序。").arg(path);
-        dialogs->showMessage(this, message);
+        dialogs->showMessage(window(), message);
     }
 }
 
-void Velmoro::copyResourcePaths()
+void ResourcePane::copyResourcePaths()
 {
     QStringList paths;
     for (const QTreeWidgetItem *item : resourceTree->selectedItems()) {
@@ -306,13 +208,13 @@ void Velmoro::copyResourcePaths()
         QApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
 }
 
-void Velmoro::extractSelectedResources()
+void ResourcePane::extractSelectedResources()
 {
     const QStringList names = entryNamesOf(resourceTree->selectedItems(), previewedSizes);
-    if (names.isEmpty() || activeRun)
+    if (names.isEmpty() || runGoing())
         return;
     const QString chosen =
-        dialogs->existingDirectory(this, tr("选择解压到的文件夹"), workDirEdit->text());
+        dialogs->existingDirectory(window(), tr("选择解压到的文件夹"), extractStartFolder());
     if (chosen.isEmpty())
         return;
     QString targetDir = QDir::fromNativeSeparators(chosen);
@@ -331,26 +233,7 @@ void Velmoro::extractSelectedResources()
         return total;
     };
     run.runOne = [archive = previewedArchive, targetDir, names](int, const ThemeAdvance &advance) {
-        ThemeReader reader;
-        reader.themeFilePath = archive;
-        reader.targetDir = targetDir;
-        reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
-        ThemeOutcome outcome;
-        reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
-        outcome.done = reader.extractEntries(names);
-        const QString themeFolder =
-            targetDir + ThemeNames::themeFolderComponents(reader.themeName).join(QLatin1Char('/'));
-        if (outcome.done) {
-            outcome.destination = QDir::cleanPath(themeFolder);
-            outcome.writtenFiles.clear();
-        } else {
-            outcome.failure = reader.failure;
-            outcome.reason = failureReason(RunKind::Unpack, reader.failure);
-            outcome.message = reader.errorString;
-            outcome.systemError = reader.systemError;
-            outcome.writtenFolder = themeFolder;
-        }
-        return outcome;
+        return extractSelection(archive, targetDir, names, advance);
     };
     run.reportMessage = [title = run.texts.title, count = names.size()](const RunReport &report) {
         return selectionReportMessage(title, count, report);
