@@ -57,14 +57,10 @@ void ResourcePane::insertResourcePath(QTreeWidgetItem *parent, QString path, int
         file->setToolTip(0, path); // whole, when the column shows it shortened
         file->setText(1, formatSize(size));
         file->setText(2, type);
-        if (!type.isEmpty()) {
-            // A file with an extension always shows an icon: the generic one
-            // when the platform has none of its own for the type.
-            QIcon icon = iconStore.icon(type, false);
-            file->setIcon(0, icon.isNull()
-                                 ? iconStore.standardIcon(QAbstractFileIconProvider::File, false)
-                                 : icon);
-        }
+        // The store's icon for the type; where it has none (no sample file
+        // could be made for it), the row shows none.
+        if (!type.isEmpty())
+            file->setIcon(0, iconStore.icon(type, false));
         parent->addChild(file);
         QHash<QString, QTreeWidgetItem *> &siblings = previewChildren[parent];
         if (!siblings.contains(path)) // a search finds the first child of a name
