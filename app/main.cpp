@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -7,9 +7,9 @@
 //   filter  how long each keystroke in the filter over COUNT resources takes
 //           until the tree is shown again
 
-#include "app/DialogSeam.h"
-#include "app/ResourceViewer.h"
-#include "app/Velmoro.h"
+#include "app/preview/ResourceViewer.h"
+#include "app/window/DialogSeam.h"
+#include "app/window/Velmoro.h"
 #include "archive/ThemePacker.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@ preset=${1:-ci}
 extra_packages=(clang-tidy-14)
 source scripts/setup.sh >/dev/null
 
-sources="^$PWD/(archive|util|icons|app|cli|bench|tools)/[^/]+\.cpp\$"
+sources="^$PWD/(archive|util|icons|app|cli|bench|tools)/([^/]+/)?[^/]+\.cpp\$"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0

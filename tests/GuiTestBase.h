@@ -6,8 +6,8 @@
 // message boxes and file manager are answered by script and recorded.
 
 #include "TestArchive.h"
-#include "app/DialogSeam.h"
-#include "app/Velmoro.h"
+#include "app/window/DialogSeam.h"
+#include "app/window/Velmoro.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 // window.
 
 #include "GuiTestBase.h"
-#include "app/ResourceViewer.h"
+#include "app/preview/ResourceViewer.h"
 #include "util/FormatSize.h"
 
 #include <QAction>
@@ -23,7 +23,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include "app/ImageCanvas.h"
+#include "app/preview/ImageCanvas.h"
 
 using namespace TestArchive;
 
@@ -219,8 +219,13 @@ void TestPreview::buildsTree()
 
 void TestPreview::showsIcons()
 {
-    writeFile(path("t.tsk"),
-              build("demo", {{"/img/a.png", "a"}, {"/b.unknownext", "b"}, {"/noext", "n"}}));
+    // No sample file can be named after an extension this long, so the icon
+    // store has no icon for it.
+    const QByteArray iconless = "/c." + QByteArray(300, 'x');
+    writeFile(
+        path("t.tsk"),
+        build("demo",
+              {{"/img/a.png", "a"}, {"/b.unknownext", "b"}, {iconless, "c"}, {"/noext", "n"}}));
     addArchive(path("t.tsk"));
     table("themeFileTable")->selectRow(0);
     const QTreeWidgetItem *top = tree()->topLevelItem(0);
@@ -228,8 +233,9 @@ void TestPreview::showsIcons()
     QCOMPARE(top->child(0)->text(0), QStringLiteral("img"));
     QVERIFY(!top->child(0)->icon(0).isNull());           // folder
     QVERIFY(!top->child(0)->child(0)->icon(0).isNull()); // a.png
-    QVERIFY(!top->child(1)->icon(0).isNull());           // an extension always has an icon
-    QVERIFY(top->child(2)->icon(0).isNull());            // no extension, no icon
+    QVERIFY(!top->child(1)->icon(0).isNull());           // the platform's icon for an unknown type
+    QVERIFY(top->child(2)->icon(0).isNull());            // the store has none: no icon
+    QVERIFY(top->child(3)->icon(0).isNull());            // no extension, no icon
 }
 
 void TestPreview::previewsFirstSelectedRow()

@@ -1,34 +1,30 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ResourceFilter.h"
 #include "archive/ThemeFailure.h"
 #include "icons/IconStore.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QString>
-#include <QVariantMap>
 #include <QVector>
 
 #include <memory>
 
 class BackgroundRun;
 class DialogSeam;
+class ResourcePane;
 class ResourceTree;
-class ResourceViewer;
 struct ThemeRun;
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
-class SummaryLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QTableWidget;
-class QTableWidgetItem;
-class QTemporaryDir;
 class QTreeWidgetItem;
 
 // The one main window: a work-directory row above an unpack tab (archives and
@@ -80,13 +76,6 @@ private slots:
     void addThemeFolder();
     void removeThemeFolder();
     void packThemeFolder();
-    void previewResource();
-    void filterResources();
-    void openResource(QTreeWidgetItem *item);
-    void openCurrentResource();
-    void extractSelectedResources();
-    void copyResourcePaths();
-    void updateResourceActions();
 
 private:
     void createActions();
@@ -100,6 +89,7 @@ private:
     void showTab(const char *pageName);
     void appendThemeFolderRow(QString &folderPath);
     ThemeFailure appendThemeFileRow(const QString &archivePath);
+    // The tree is filled by the preview pane; this hands it one resource.
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
     bool addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused);
     void noteRefusal(QStringList &refused, const QString &archivePath, ThemeFailure failure);
@@ -109,12 +99,9 @@ private:
     void startRun(ThemeRun run);
     void finishRun();
     void acceptFileDrops(QTableWidget *table);
-    void createResourceActions();
-    QWidget *createResourcePane();
-    void showResourceSummary(const QTableWidgetItem *nameCell);
-    void clearResourcePreview();
-    QString extractForDesktop(const QStringList &names, QString &themeName);
-    QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
+    bool takeDragEnter(QTableWidget *table, QDragEnterEvent *enter);
+    bool takeDrop(QTableWidget *table, QDropEvent *drop);
+    void createResourcePane();
 
     // The work directory as output paths use it: "/" separators and no final
     // "/"; empty when the field is empty.
@@ -134,14 +121,8 @@ private:
     QTabWidget *tabWidget = nullptr;
     QSplitter *unpackSplitter = nullptr;
     QTableWidget *themeFileTable = nullptr;
-    ResourceTree *resourceTree = nullptr;
-    QLineEdit *resourceFilterEdit = nullptr;
-    SummaryLabel *resourceSummaryLabel = nullptr;
-    QSplitter *previewSplitter = nullptr;
-    ResourceViewer *resourceViewer = nullptr;
-    QAction *openResourceAction = nullptr;
-    QAction *extractResourcesAction = nullptr;
-    QAction *copyResourcePathAction = nullptr;
+    ResourcePane *resourcePane = nullptr; // the preview beside the table
+    ResourceTree *resourceTree = nullptr; // the pane's tree
     QPushButton *addThemeFileButton = nullptr;
     QPushButton *removeThemeFileButton = nullptr;
     QPushButton *unpackThemeFileButton = nullptr;
@@ -154,20 +135,6 @@ private:
     QVector<QString> themeFolderPaths;
     IconStore iconStore;
     QString lastDialogDir;
-    QString previewedArchive;   // the archive the preview shows, as its row holds it
-    QString previewedTheme;     // and its theme name
-    QVariantMap previewedSizes; // and its ResourceSizeMap
-    ResourceTreeFilter resourceFilter;
-
-    // While the preview is filled: each tree item's children by name (the
-    // first child of that name), so finding a folder among thousands of
-    // siblings takes one lookup.
-    QHash<QTreeWidgetItem *, QHash<QString, QTreeWidgetItem *>> previewChildren;
-
-    // Files extracted to be opened or dragged out, one numbered folder per
-    // time; made when first needed and removed when the window closes.
-    std::unique_ptr<QTemporaryDir> scratchDir;
-    int scratchUses = 0;
 
     DialogSeam *dialogs = nullptr;
     int progressDialogDelay = 500;

@@ -5,7 +5,7 @@
 
 #include "Velmoro.h"
 
-#include "ResourceTree.h"
+#include "app/preview/ResourceTree.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -101,38 +101,52 @@ bool Velmoro::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (table && event->type() == QEvent::DragEnter) {
-        auto *enter = static_cast<QDragEnterEvent *>(event);
-        if (enter->mimeData()->hasFormat(ResourceTree::dragMarker)) {
-            // Resources dragged out of the preview are copies made for the
-            // drag, never folders or archives to list.
-            enter->ignore();
+        if (takeDragEnter(table, static_cast<QDragEnterEvent *>(event)))
             return true;
-        }
-        if (enter->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
-            // Rows are added as the drag enters; the drop only catches up.
-            // Refused archives are named at the drop, not while the user
-            // still holds the drag.
-            QStringList refusedForNow;
-            if (addPaths(table, localPaths(enter->mimeData()->urls()), refusedForNow))
-                enter->acceptProposedAction();
-            else
-                enter->ignore();
-        }
     } else if (table && event->type() == QEvent::Drop) {
-        auto *drop = static_cast<QDropEvent *>(event);
-        if (drop->mimeData()->hasFormat(ResourceTree::dragMarker)) {
-            drop->ignore();
+        if (takeDrop(table, static_cast<QDropEvent *>(event)))
             return true;
-        }
-        QStringList refused; // tried again, as they got no row at the drag's entry
-        if (drop->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-            addPaths(table, localPaths(drop->mimeData()->urls()), refused);
-        drop->accept();
-        // After the drop has been answered, so the program the drag came
-        // from is not kept waiting while the box is open.
-        if (!refused.isEmpty())
-            QMetaObject::invokeMethod(
-                this, [this, refused] { reportRefusals(refused); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// True when the drag is the table's to refuse outright.
+bool Velmoro::takeDragEnter(QTableWidget *table, QDragEnterEvent *enter)
+{
+    if (enter->mimeData()->hasFormat(ResourceTree::dragMarker)) {
+        // Resources dragged out of the preview are copies made for the
+        // drag, never folders or archives to list.
+        enter->ignore();
+        return true;
+    }
+    if (enter->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
+        // Rows are added as the drag enters; the drop only catches up.
+        // Refused archives are named at the drop, not while the user
+        // still holds the drag.
+        QStringList refusedForNow;
+        if (addPaths(table, localPaths(enter->mimeData()->urls()), refusedForNow))
+            enter->acceptProposedAction();
+        else
+            enter->ignore();
+    }
+    return false;
+}
+
+// True when the drop is the table's to refuse outright.
+bool Velmoro::takeDrop(QTableWidget *table, QDropEvent *drop)
+{
+    if (drop->mimeData()->hasFormat(ResourceTree::dragMarker)) {
+        drop->ignore();
+        return true;
+    }
+    QStringList refused; // tried again, as they got no row at the drag's entry
+    if (drop->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+        addPaths(table, localPaths(drop->mimeData()->urls()), refused);
+    drop->accept();
+    // After the drop has been answered, so the program the drag came
+    // from is not kept waiting while the box is open.
+    if (!refused.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, refused] { reportRefusals(refused); }, Qt::QueuedConnection);
+    return false;
 }

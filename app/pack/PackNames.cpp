@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PackNames.h"
 
-#include "FileNameCase.h"
+#include "app/run/FileNameCase.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ResourceViewer.h"
 
-#include "FailureReason.h"
 #include "ImageCanvas.h"
+#include "app/run/FailureReason.h"
 #include "util/FormatSize.h"
 
 #include <QBoxLayout>

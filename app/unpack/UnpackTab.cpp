@@ -2,15 +2,15 @@
 // The unpack tab: theme archives, read when they are listed, previewed in the
 // resource tree and unpacked into folders named after their themes.
 
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
-#include "BackgroundRun.h"
-#include "DialogSeam.h"
-#include "FailureReason.h"
-#include "FileNameCase.h"
-#include "ResourceTree.h"
-#include "TabPage.h"
-#include "TableSelection.h"
+#include "app/preview/ResourcePane.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/FailureReason.h"
+#include "app/run/FileNameCase.h"
+#include "app/window/DialogSeam.h"
+#include "app/window/TabPage.h"
+#include "app/window/TableSelection.h"
 #include "archive/ThemeReader.h"
 
 #include <QDir>
@@ -21,7 +21,6 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTreeWidget>
 
 void Velmoro::createUnpackTab()
 {
@@ -43,27 +42,11 @@ void Velmoro::createUnpackTab()
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
 
-    resourceTree = new ResourceTree;
-    resourceTree->setObjectName(QStringLiteral("resourceTree"));
-    resourceTree->setColumnCount(3);
-    resourceTree->setHeaderLabels({tr("资源文件名"), tr("大小"), tr("类型")});
-    // Size and type stay in view at any width: the name column takes what
-    // is left, and a long name is shortened in the middle (its tooltip holds
-    // it whole).
-    QHeaderView *treeHeader = resourceTree->header();
-    treeHeader->setStretchLastSection(false);
-    treeHeader->setSectionResizeMode(0, QHeaderView::Stretch);
-    treeHeader->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    treeHeader->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    resourceTree->setTextElideMode(Qt::ElideMiddle);
-    // Every row is one line beside a small icon: the view need not measure
-    // tens of thousands of rows to reach one far down the list.
-    resourceTree->setUniformRowHeights(true);
-
     // The tree sits in a pane of its own, between its filter and the
     // theme's summary, beside the preview of the selected resource.
+    createResourcePane();
     unpackSplitter->addWidget(themeFileTable);
-    unpackSplitter->addWidget(createResourcePane());
+    unpackSplitter->addWidget(resourcePane);
     unpackSplitter->setStretchFactor(0, 1);
     unpackSplitter->setStretchFactor(1, 2);
     unpackSplitter->setSizes({260, 520}); // in proportion, at any window size
@@ -153,8 +136,51 @@ void Velmoro::removeThemeFile()
         themeFileTable->removeRow(row);
     }
     // The preview shows only an archive that is still listed.
-    if (!previewedArchive.isEmpty() && !themeFilePaths.contains(previewedArchive))
-        clearResourcePreview();
+    const QString &previewed = resourcePane->shownArchive();
+    if (!previewed.isEmpty() && !themeFilePaths.contains(previewed))
+        resourcePane->clearResourcePreview();
+}
+
+// Unpacks one archive of a run into its theme's folder below `targetDir`.
+// `usedFolders` holds the theme folders this run has written into, so that a
+// second archive of the same theme name does not overwrite the first one's
+// files.
+static ThemeOutcome unpackOneTheme(const QString &archive, const QString &targetDir,
+                                   QStringList &usedFolders, const ThemeAdvance &advance)
+{
+    ThemeReader reader;
+    reader.themeFilePath = archive;
+    reader.targetDir = targetDir;
+    ThemeOutcome outcome;
+    // The theme name as the archive holds it now, not as it was listed.
+    ThemeReader peek;
+    ThemeEntryList entries;
+    QString themeName;
+    if (peek.readIndex(archive, entries, themeName)
+        && usedFolders.contains(reader.targetDir + themeName, fileNameCase)) {
+        outcome.failure = ThemeFailure::Conflict;
+        outcome.reason = nameTakenReason(reader.targetDir + themeName);
+        outcome.message =
+            QStringLiteral("Another theme of this run was unpacked into the same folder.");
+        return outcome;
+    }
+    reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
+    reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
+    outcome.done = reader.extract();
+    const QString themeFolder = reader.targetDir + reader.themeName;
+    if (!reader.themeName.isEmpty())
+        usedFolders.append(themeFolder);
+    if (outcome.done) {
+        outcome.destination = QDir::cleanPath(reader.targetDir);
+        outcome.writtenFiles.clear();
+    } else {
+        outcome.failure = reader.error.kind;
+        outcome.reason = failureReason(RunKind::Unpack, reader.error.kind);
+        outcome.message = reader.errorString;
+        outcome.systemError = reader.error.reason();
+        outcome.writtenFolder = themeFolder;
+    }
+    return outcome;
 }
 
 void Velmoro::unpackThemeFile()
@@ -179,44 +205,12 @@ void Velmoro::unpackThemeFile()
     run.progressLabel = tr("正在解压主题 %1（第 %2 个，共 %3 个）");
     run.intoWorkDir = !besideArchive;
     run.sizeOf = [archives = run.items](int i) { return QFileInfo(archives[i]).size(); };
-    // The theme folders this run has written into, so that a second archive
-    // of the same theme name does not overwrite the first one's files.
+    // The folders written into go from one archive to the next.
     run.runOne = [archives = run.items, targetDir, besideArchive,
                   usedFolders = QStringList()](int i, const ThemeAdvance &advance) mutable {
-        ThemeReader reader;
-        reader.themeFilePath = archives[i];
-        reader.targetDir =
+        const QString themeTarget =
             besideArchive ? QFileInfo(archives[i]).absolutePath() + QLatin1Char('/') : targetDir;
-        ThemeOutcome outcome;
-        // The theme name as the archive holds it now, not as it was listed.
-        ThemeReader peek;
-        ThemeEntryList entries;
-        QString themeName;
-        if (peek.readIndex(archives[i], entries, themeName)
-            && usedFolders.contains(reader.targetDir + themeName, fileNameCase)) {
-            outcome.failure = ThemeFailure::Conflict;
-            outcome.reason = nameTakenReason(reader.targetDir + themeName);
-            outcome.message =
-                QStringLiteral("Another theme of this run was unpacked into the same folder.");
-            return outcome;
-        }
-        reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
-        reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
-        outcome.done = reader.extract();
-        const QString themeFolder = reader.targetDir + reader.themeName;
-        if (!reader.themeName.isEmpty())
-            usedFolders.append(themeFolder);
-        if (outcome.done) {
-            outcome.destination = QDir::cleanPath(reader.targetDir);
-            outcome.writtenFiles.clear();
-        } else {
-            outcome.failure = reader.error.kind;
-            outcome.reason = failureReason(RunKind::Unpack, reader.error.kind);
-            outcome.message = reader.errorString;
-            outcome.systemError = reader.error.reason();
-            outcome.writtenFolder = themeFolder;
-        }
-        return outcome;
+        return unpackOneTheme(archives[i], themeTarget, usedFolders, advance);
     };
     startRun(std::move(run));
 }

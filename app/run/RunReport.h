@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "DialogSeam.h"
+#include "app/window/DialogSeam.h"
 
 #include <QList>
 #include <QString>

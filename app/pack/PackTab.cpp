@@ -2,14 +2,14 @@
 // The pack tab: theme resource folders, each packed into an archive named
 // after its (editable) row name.
 
-#include "Velmoro.h"
+#include "app/window/Velmoro.h"
 
-#include "BackgroundRun.h"
-#include "DialogSeam.h"
-#include "FailureReason.h"
 #include "PackNames.h"
-#include "TabPage.h"
-#include "TableSelection.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/FailureReason.h"
+#include "app/window/DialogSeam.h"
+#include "app/window/TabPage.h"
+#include "app/window/TableSelection.h"
 #include "archive/ThemePacker.h"
 
 #include <QDir>
@@ -85,6 +85,27 @@ void Velmoro::removeThemeFolder()
     }
 }
 
+// Packs one folder of a run into the archive at `archivePath`.
+static ThemeOutcome packOneTheme(const QString &folderPath, const QString &archivePath,
+                                 const ThemeAdvance &advance)
+{
+    ThemePacker packer; // the header's theme name is the folder's own name
+    packer.folderPath = folderPath;
+    packer.themeFilePath = archivePath;
+    packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
+    ThemeOutcome outcome;
+    outcome.done = packer.pack();
+    if (outcome.done) {
+        outcome.destination = QFileInfo(archivePath).absolutePath();
+    } else {
+        outcome.failure = packer.error.kind;
+        outcome.reason = failureReason(RunKind::Pack, packer.error.kind);
+        outcome.message = packer.errorString;
+        outcome.systemError = packer.error.reason();
+    }
+    return outcome;
+}
+
 void Velmoro::packThemeFolder()
 {
     if (themeFolderTable->rowCount() == 0)
@@ -124,21 +145,7 @@ void Velmoro::packThemeFolder()
         return scanner.contentSize();
     };
     run.runOne = [folders = run.items, archives](int i, const ThemeAdvance &advance) {
-        ThemePacker packer; // the header's theme name is the folder's own name
-        packer.folderPath = folders[i];
-        packer.themeFilePath = archives[i];
-        packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
-        ThemeOutcome outcome;
-        outcome.done = packer.pack();
-        if (outcome.done) {
-            outcome.destination = QFileInfo(archives[i]).absolutePath();
-        } else {
-            outcome.failure = packer.error.kind;
-            outcome.reason = failureReason(RunKind::Pack, packer.error.kind);
-            outcome.message = packer.errorString;
-            outcome.systemError = packer.error.reason();
-        }
-        return outcome;
+        return packOneTheme(folders[i], archives[i], advance);
     };
     startRun(std::move(run));
 }

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "Velmoro.h"
 
-#include "BackgroundRun.h"
 #include "DialogSeam.h"
-#include "ResourceTree.h"
-#include "ResourceViewer.h"
-#include "RunReport.h"
 #include "TabPage.h"
+#include "app/preview/ResourcePane.h"
+#include "app/run/BackgroundRun.h"
+#include "app/run/RunReport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,8 +19,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTreeWidget>
 
 namespace {
 DialogSeam toolkitDialogs;
@@ -79,8 +76,8 @@ Velmoro::Velmoro(QWidget *parent) : QMainWindow(parent), dialogs(&toolkitDialogs
 // A run still going is asked to stop and waited for (BackgroundRun).
 Velmoro::~Velmoro()
 {
-    // The toolkit still reports focus changes while it hides and tears down
-    // the widgets, after this object's members are gone.
+    // Nothing the application reports reaches the window once its members
+    // are gone.
     disconnect(qApp, nullptr, this, nullptr);
 }
 
@@ -93,20 +90,11 @@ void Velmoro::orderKeyboardFocus()
     // a second time, after the last button.
     tabWidget->setFocusProxy(nullptr);
     tabWidget->setFocusPolicy(Qt::NoFocus);
-    const QList<QWidget *> order{workDirEdit,
-                                 changeWorkDirButton,
-                                 tabWidget->tabBar(),
-                                 themeFileTable,
-                                 resourceFilterEdit,
-                                 resourceTree,
-                                 resourceViewer->focusPart(),
-                                 addThemeFileButton,
-                                 removeThemeFileButton,
-                                 unpackThemeFileButton,
-                                 themeFolderTable,
-                                 addThemeFolderButton,
-                                 removeThemeFolderButton,
-                                 packThemeFolderButton};
+    QList<QWidget *> order{workDirEdit, changeWorkDirButton, tabWidget->tabBar(), themeFileTable};
+    order += resourcePane->focusChain();
+    order +=
+        {addThemeFileButton,   removeThemeFileButton,   unpackThemeFileButton, themeFolderTable,
+         addThemeFolderButton, removeThemeFolderButton, packThemeFolderButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -125,6 +113,7 @@ QSize Velmoro::sizeHint() const
 void Velmoro::setDialogSeam(DialogSeam *seam)
 {
     dialogs = seam ? seam : &toolkitDialogs;
+    resourcePane->setDialogSeam(dialogs);
 }
 
 void Velmoro::closeEvent(QCloseEvent *event)
@@ -140,7 +129,7 @@ void Velmoro::closeEvent(QCloseEvent *event)
     }
     saveSettings();
     // The resources extracted to be opened or dragged out go with the window.
-    scratchDir.reset();
+    resourcePane->removeScratchFiles();
 }
 
 // Starts a pack or unpack in the background; the window paints on but takes

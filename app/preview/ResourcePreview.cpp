@@ -1,29 +1,23 @@
 // SPDX-License-Identifier: MIT
-// The preview tree: the resources of the archive selected in the unpack
-// table, as folders and files with sizes, types and icons. It is filled from
-// what the row already holds; the archive is not opened again.
+// The preview tree: the resources of the theme selected in the unpack table,
+// as folders and files with sizes, types and icons. It is filled from what
+// the table's row already holds; the archive is not opened again.
 
-#include "Velmoro.h"
+#include "ResourcePane.h"
 
 #include "ResourceTree.h"
-
+#include "icons/IconStore.h"
 #include "util/FormatSize.h"
 
 #include <QAbstractFileIconProvider>
 #include <QLineEdit>
-#include <QTableWidget>
 #include <QTreeWidget>
 
-void Velmoro::prevThemeResFiles()
+void ResourcePane::showTheme(const PreviewedTheme &theme)
 {
-    const QList<QTableWidgetItem *> selected = themeFileTable->selectedItems();
-    if (selected.isEmpty())
-        return; // the last preview stays
-    const int row = selected.first()->row();
-    const QTableWidgetItem *nameCell = themeFileTable->item(row, 0);
-    previewedArchive = themeFileTable->item(row, 1)->text();
-    previewedTheme = nameCell->text();
-    previewedSizes = nameCell->data(Qt::UserRole).toMap();
+    previewedArchive = theme.archive;
+    previewedTheme = theme.name;
+    previewedSizes = theme.sizes;
 
     resourceFilter.reset();
     resourceTree->clear();
@@ -31,9 +25,9 @@ void Velmoro::prevThemeResFiles()
     // Built apart from the view and handed over whole, so the view is not
     // told about each of thousands of items one by one.
     auto *top = new QTreeWidgetItem;
-    top->setIcon(0, windowIcon());
-    top->setText(0, nameCell->text());
-    top->setToolTip(0, nameCell->text());
+    top->setIcon(0, themeIcon);
+    top->setText(0, theme.name);
+    top->setToolTip(0, theme.name);
 
     for (auto it = previewedSizes.constBegin(); it != previewedSizes.constEnd(); ++it)
         insertResourcePath(top, it.key(), it.value().toInt());
@@ -44,12 +38,12 @@ void Velmoro::prevThemeResFiles()
     // The filter typed for the last theme applies to this one too.
     if (!resourceFilterEdit->text().isEmpty())
         filterResources();
-    showResourceSummary(nameCell);
+    showResourceSummary(theme.version);
 }
 
 // The path is taken by value, as each call hands the next its own shorter copy.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
-void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)
+void ResourcePane::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)
 {
     const qsizetype slash = path.indexOf(QLatin1Char('/'));
     if (slash == 0)
@@ -63,14 +57,10 @@ void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size
         file->setToolTip(0, path); // whole, when the column shows it shortened
         file->setText(1, formatSize(size));
         file->setText(2, type);
-        if (!type.isEmpty()) {
-            // A file with an extension always shows an icon: the generic one
-            // when the platform has none of its own for the type.
-            QIcon icon = iconStore.icon(type, false);
-            file->setIcon(0, icon.isNull()
-                                 ? iconStore.standardIcon(QAbstractFileIconProvider::File, false)
-                                 : icon);
-        }
+        // The store's icon for the type; where it has none (no sample file
+        // could be made for it), the row shows none.
+        if (!type.isEmpty())
+            file->setIcon(0, iconStore.icon(type, false));
         parent->addChild(file);
         QHash<QString, QTreeWidgetItem *> &siblings = previewChildren[parent];
         if (!siblings.contains(path)) // a search finds the first child of a name

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// The preview beside the unpack table: the pane that shows the selected
+// archive's resources, fed from what the row holds, and what it needs of
+// the window (its dialogs, the work directory, the background run).
+
+#include "app/window/Velmoro.h"
+
+#include "app/preview/ResourcePane.h"
+#include "app/run/BackgroundRun.h"
+
+#include <QLineEdit>
+#include <QTableWidget>
+
+void Velmoro::createResourcePane()
+{
+    resourcePane = new ResourcePane(iconStore, windowIcon(), dialogs);
+    resourceTree = resourcePane->tree();
+    resourcePane->runGoing = [this] { return isRunning(); };
+    resourcePane->startRun = [this](ThemeRun run) { startRun(std::move(run)); };
+    resourcePane->extractStartFolder = [this] { return workDirEdit->text(); };
+}
+
+void Velmoro::prevThemeResFiles()
+{
+    const QList<QTableWidgetItem *> selected = themeFileTable->selectedItems();
+    if (selected.isEmpty())
+        return; // the last preview stays
+    const int row = selected.first()->row();
+    const QTableWidgetItem *nameCell = themeFileTable->item(row, 0);
+    PreviewedTheme theme;
+    theme.archive = themeFileTable->item(row, 1)->text();
+    theme.name = nameCell->text();
+    theme.version = nameCell->data(versionRole).toString();
+    theme.sizes = nameCell->data(Qt::UserRole).toMap();
+    resourcePane->showTheme(theme);
+}
+
+void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)
+{
+    resourcePane->insertResourcePath(parent, std::move(path), size);
+}
