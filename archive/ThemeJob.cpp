@@ -72,7 +72,7 @@ QList<PlannedArchive> planArchives(const QList<JobItem> &items, const JobTarget 
         const QString folder = absoluteFolder(item.source);
         const QString theme =
             item.themeName.isEmpty() ? QFileInfo(folder).fileName() : item.themeName;
-        const QString name = item.archiveName.isEmpty() ? theme : item.archiveName;
+        const QString name = item.archiveName.value_or(theme);
         PlannedArchive planned;
         planned.name = name;
         if (!target.archivePath.isEmpty()) {
@@ -240,10 +240,10 @@ bool ThemeJob::Packs::clashes(int i, const QString &archive)
             && !(exists && earlier.id.device == id.device && earlier.id.inode == id.inode))
             continue;
         const QString earlierFolder = absoluteFolder(job.jobItems[earlier.item].source);
-        job.results[i].error = {ThemeFailure::Conflict,
-                                QString::fromLatin1(writtenAlreadyMessage)
-                                    .arg(shown(archive), shown(earlierFolder)),
-                                0, QString(), archive};
+        job.results[i].error = {
+            ThemeFailure::Conflict,
+            QString::fromLatin1(writtenAlreadyMessage).arg(shown(archive), shown(earlierFolder)), 0,
+            QString(), archive};
         return true;
     }
     return false;
@@ -324,8 +324,8 @@ void ThemeJob::unpack(int i, qint64 runBefore, qint64 runTotal, qint64 estimate)
     JobOutcome &outcome = results[i];
     ThemeReader reader;
     reader.themeFilePath = item.source;
-    reader.targetDir = jobTarget.folder.isEmpty() ? OutputRules::targetBeside(item.source)
-                                                  : jobTarget.folder;
+    reader.targetDir =
+        jobTarget.folder.isEmpty() ? OutputRules::targetBeside(item.source) : jobTarget.folder;
     reader.progress = [=](qint64 done, qint64 itemTotal) {
         return report(i, done, itemTotal, runBefore, runTotal, estimate);
     };

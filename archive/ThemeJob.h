@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // One run of packs or unpacks, as the window and the command-line tool both
 // start it: the rules of where each output lands, when two outputs clash and
@@ -20,9 +21,11 @@ enum class JobKind { Pack, Unpack };
 // One folder to pack, or one archive to unpack.
 struct JobItem
 {
-    QString source;      // the folder or the archive
-    QString archiveName; // pack: the archive's file name without ".tsk"; empty: the theme name
-    QString themeName;   // pack: the theme name stored; empty: the folder's own name
+    QString source; // the folder or the archive
+    // pack: the archive's file name without ".tsk" (also when empty: such a
+    // name is refused); none: the theme name
+    std::optional<QString> archiveName;
+    QString themeName;      // pack: the theme name stored; empty: the folder's own name
     QStringList entryNames; // unpack: only these entries, as the index names them ("/img/bg.png")
     QStringList patterns;   // unpack: only the entries these choose (see selectEntries())
 
@@ -53,12 +56,12 @@ QList<PlannedArchive> planArchives(const QList<JobItem> &items, const JobTarget 
 // What became of one item.
 struct JobOutcome
 {
-    ThemeError error;      // kind None: done
-    QString output;        // the archive written, or the theme folder unpacked into
-    QString outputFolder;  // the folder that holds it
-    QStringList written;   // unpack: the first files written, each whole
+    ThemeError error;        // kind None: done
+    QString output;          // the archive written, or the theme folder unpacked into
+    QString outputFolder;    // the folder that holds it
+    QStringList written;     // unpack: the first files written, each whole
     qint64 writtenCount = 0; // and how many there were
-    QStringList unmatched; // unpack by patterns: those that chose nothing
+    QStringList unmatched;   // unpack by patterns: those that chose nothing
 
     bool done() const { return !error.failed() && unmatched.isEmpty(); }
 };

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PackNames.h"
 
-#include "app/run/FileNameCase.h"
-
 #include <QCoreApplication>
-#include <QDir>
 #include <QHash>
 
 namespace {
@@ -14,47 +11,45 @@ QString tr(const char *text)
     return QCoreApplication::translate("Velmoro", text);
 }
 
-QString fileKey(const QString &path)
+QString nameProblem(OutputRules::FileNameProblem problem)
 {
-    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    return fileNameCase == Qt::CaseInsensitive ? clean.toCaseFolded() : clean;
-}
-
-QString nameProblem(const QString &name)
-{
-    if (name.isEmpty())
-        return tr("名称为空");
-    if (name.trimmed().isEmpty()) // looks empty in the table, and on most file managers
-        return tr("名称只有空格");
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return tr("名称不能是“.”或“..”");
-    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
-        return tr("名称不能含有“/”或“\\”");
+    switch (problem) {
+    case OutputRules::FileNameProblem::None: break;
+    case OutputRules::FileNameProblem::Empty: return tr("名称为空");
+    case OutputRules::FileNameProblem::OnlySpaces: return tr("名称只有空格");
+    case OutputRules::FileNameProblem::Dots: return tr("名称不能是“.”或“..”");
+    case OutputRules::FileNameProblem::Separator: return tr("名称不能含有“/”或“\\”");
+    case OutputRules::FileNameProblem::TooLong:
+        return tr("名称太长：加上“.tsk”后超过了文件名最多的 255 字节");
+    }
     return QString();
 }
 
 } // namespace
 
-QList<PackNameProblem> packNameProblems(const QStringList &names, const QStringList &archives)
+QList<PackNameProblem> packNameProblems(const QList<JobItem> &items, const JobTarget &target)
 {
-    QHash<QString, QList<int>> rowsByArchive;
-    for (int row = 0; row < archives.size(); ++row)
-        rowsByArchive[fileKey(archives[row])].append(row);
-
+    const QList<PlannedArchive> plan = planArchives(items, target);
+    // Rows that write one archive, by the first of them.
+    QHash<int, QList<int>> sharing;
+    for (int row = 0; row < plan.size(); ++row) {
+        const int first = plan[row].clashesWith >= 0 ? plan[row].clashesWith : row;
+        sharing[first].append(row);
+    }
     QList<PackNameProblem> problems;
-    for (int row = 0; row < names.size(); ++row) {
-        QString problem = nameProblem(names[row]);
-        if (problem.isEmpty()) {
+    for (int row = 0; row < plan.size(); ++row) {
+        QString problem = nameProblem(plan[row].nameProblem);
+        const int first = plan[row].clashesWith >= 0 ? plan[row].clashesWith : row;
+        if (problem.isEmpty() && sharing.value(first).size() > 1) {
             QStringList others;
-            for (const int other : rowsByArchive.value(fileKey(archives[row]))) {
+            for (const int other : sharing.value(first)) {
                 if (other != row)
                     others.append(QString::number(other + 1));
             }
-            if (!others.isEmpty())
-                problem = tr("与第 %1 行打包成同一个主题文件").arg(others.join(tr("、")));
+            problem = tr("与第 %1 行打包成同一个主题文件").arg(others.join(tr("、")));
         }
         if (!problem.isEmpty())
-            problems.append({row, names[row], problem});
+            problems.append({row, items[row].archiveName.value_or(QString()), problem});
     }
     return problems;
 }

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "archive/ThemeJob.h"
+
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 // A pack row whose name cannot be packed as it stands.
 struct PackNameProblem
@@ -13,8 +14,9 @@ struct PackNameProblem
     QString problem; // why, in the window's language
 };
 
-// The rows whose names must be fixed before anything is packed: an empty
-// name, "." or "..", a name with "/" or "\" (it would lead into another
-// folder), and rows whose archive paths `archives[row]` are the same file (the
-// later archive would replace the earlier one). Empty when all can be packed.
-QList<PackNameProblem> packNameProblems(const QStringList &names, const QStringList &archives);
+// The rows whose names must be fixed before anything is packed, by the
+// job's own plan of the run: a name that cannot name an archive (empty,
+// only spaces, "." or "..", holding "/" or "\", too long for a file name),
+// and rows that would write one archive (the later would replace the
+// earlier one). Empty when all can be packed.
+QList<PackNameProblem> packNameProblems(const QList<JobItem> &items, const JobTarget &target);

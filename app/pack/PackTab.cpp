@@ -6,14 +6,11 @@
 
 #include "PackNames.h"
 #include "app/run/BackgroundRun.h"
-#include "app/run/FailureReason.h"
 #include "app/window/DialogSeam.h"
 #include "app/window/TabPage.h"
 #include "app/window/TableSelection.h"
-#include "archive/ThemePacker.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,49 +82,30 @@ void Velmoro::removeThemeFolder()
     }
 }
 
-// Packs one folder of a run into the archive at `archivePath`.
-static ThemeOutcome packOneTheme(const QString &folderPath, const QString &archivePath,
-                                 const ThemeAdvance &advance)
+// What the job is given as its target: the work directory; an empty field
+// puts each archive beside its own folder, never in the file-system root.
+JobTarget Velmoro::workDirTarget() const
 {
-    ThemePacker packer; // the header's theme name is the folder's own name
-    packer.folderPath = folderPath;
-    packer.themeFilePath = archivePath;
-    packer.progress = [&advance](qint64 done, qint64) { return advance(done); };
-    ThemeOutcome outcome;
-    outcome.done = packer.pack();
-    if (outcome.done) {
-        outcome.destination = QFileInfo(archivePath).absolutePath();
-    } else {
-        outcome.failure = packer.error.kind;
-        outcome.reason = failureReason(RunKind::Pack, packer.error.kind);
-        outcome.message = packer.errorString;
-        outcome.systemError = packer.error.reason();
-    }
-    return outcome;
+    return {QDir::fromNativeSeparators(workDirEdit->text()), QString()};
 }
 
 void Velmoro::packThemeFolder()
 {
     if (themeFolderTable->rowCount() == 0)
         return;
-    // An empty field puts each archive beside its own folder, never in the
-    // file-system root.
-    const bool besideFolder = workDirEdit->text().isEmpty();
-    const QString output = outputFolder();
     ThemeRun run;
-    QStringList archives;
+    run.kind = JobKind::Pack;
+    run.target = workDirTarget();
     for (int row = 0; row < themeFolderTable->rowCount(); ++row) {
-        const QString name = themeFolderTable->item(row, 0)->text();
-        const QString folderPath = themeFolderTable->item(row, 1)->text();
-        const QString archiveName = name + QStringLiteral(".tsk");
-        run.items.append(folderPath);
-        run.names.append(name);
-        archives.append(besideFolder ? QFileInfo(folderPath).dir().filePath(archiveName)
-                                     : output + QLatin1Char('/') + archiveName);
+        JobItem item; // the header's theme name is the folder's own name
+        item.source = themeFolderTable->item(row, 1)->text();
+        item.archiveName = themeFolderTable->item(row, 0)->text();
+        run.items.append(item);
+        run.names.append(*item.archiveName);
     }
-    // Nothing is written while a name would write outside its folder or two
-    // rows would write one archive.
-    if (!packNamesUsable(run.names, archives))
+    // Nothing is written while a name cannot name an archive or two rows
+    // would write one archive.
+    if (!packNamesUsable(run.items, run.target))
         return;
 
     run.texts = {tr("打包主题"),
@@ -137,22 +115,13 @@ void Velmoro::packThemeFolder()
                  tr("%1 个主题已打包，%2 个主题打包失败："),
                  tr("已取消：%1 个主题已打包，%2 个主题打包失败，%3 个主题未打包。")};
     run.progressLabel = tr("正在打包主题 %1（第 %2 个，共 %3 个）");
-    run.intoWorkDir = !besideFolder;
-    run.sizeOf = [folders = run.items](int i) {
-        ThemePacker scanner;
-        scanner.folderPath = folders[i];
-        scanner.prepare();
-        return scanner.contentSize();
-    };
-    run.runOne = [folders = run.items, archives](int i, const ThemeAdvance &advance) {
-        return packOneTheme(folders[i], archives[i], advance);
-    };
+    run.intoWorkDir = !run.target.folder.isEmpty();
     startRun(std::move(run));
 }
 
-bool Velmoro::packNamesUsable(const QStringList &names, const QStringList &archives)
+bool Velmoro::packNamesUsable(const QList<JobItem> &items, const JobTarget &target)
 {
-    const QList<PackNameProblem> problems = packNameProblems(names, archives);
+    const QList<PackNameProblem> problems = packNameProblems(items, target);
     if (problems.isEmpty())
         return true;
     WindowMessage message;

@@ -44,40 +44,13 @@ WindowMessage selectionReportMessage(const QString &title, qsizetype count, cons
     } else {
         const UnfinishedTheme &stopped = report.notDone.first();
         message.text = ResourcePane::tr("已取消解压所选资源。");
-        if (!stopped.writtenFiles.isEmpty())
+        if (stopped.writtenCount > 0)
             message.text += ResourcePane::tr("已写出的 %1 个文件在 %2 中。")
-                                .arg(stopped.writtenFiles.size())
+                                .arg(stopped.writtenCount)
                                 .arg(QDir::toNativeSeparators(stopped.folder));
     }
     message.details = runReportDetails(report);
     return message;
-}
-
-// Extracts the entries of the archive into the theme's folder below
-// `targetDir`; one selection's run has this one theme.
-ThemeOutcome extractSelection(const QString &archive, const QString &targetDir,
-                              const QStringList &names, const ThemeAdvance &advance)
-{
-    ThemeReader reader;
-    reader.themeFilePath = archive;
-    reader.targetDir = targetDir;
-    reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
-    ThemeOutcome outcome;
-    reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
-    outcome.done = reader.extractEntries(names);
-    const QString themeFolder =
-        targetDir + ThemeNames::themeFolderComponents(reader.themeName).join(QLatin1Char('/'));
-    if (outcome.done) {
-        outcome.destination = QDir::cleanPath(themeFolder);
-        outcome.writtenFiles.clear();
-    } else {
-        outcome.failure = reader.error.kind;
-        outcome.reason = failureReason(RunKind::Unpack, reader.error.kind);
-        outcome.message = reader.errorString;
-        outcome.systemError = reader.error.reason();
-        outcome.writtenFolder = themeFolder;
-    }
-    return outcome;
 }
 
 } // namespace
@@ -134,7 +107,8 @@ QString ResourcePane::extractForDesktop(const QStringList &names, QString &theme
                        + failureReason(RunKind::Unpack, reader.error.kind);
         message.details = reader.errorString;
         if (!reader.error.reason().isEmpty())
-            message.details += QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.error.reason());
+            message.details +=
+                QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.error.reason());
         dialogs->showMessage(window(), message);
         return {};
     }
@@ -217,24 +191,17 @@ void ResourcePane::extractSelectedResources()
         dialogs->existingDirectory(window(), tr("选择解压到的文件夹"), extractStartFolder());
     if (chosen.isEmpty())
         return;
-    QString targetDir = QDir::fromNativeSeparators(chosen);
-    if (!targetDir.endsWith(QLatin1Char('/')))
-        targetDir += QLatin1Char('/');
-
     ThemeRun run;
-    run.items = {previewedArchive};
+    run.kind = JobKind::Unpack;
+    JobItem item;
+    item.source = previewedArchive;
+    item.entryNames = names;
+    run.items = {item};
+    run.target.folder = QDir::fromNativeSeparators(chosen);
     run.names = {previewedTheme};
+    run.reportThemeFolders = true;
     run.texts.title = tr("解压所选资源");
     run.progressLabel = tr("正在从主题 %1 中解压所选资源（%2/%3）");
-    run.sizeOf = [sizes = previewedSizes, names](int) {
-        qint64 total = 0;
-        for (const QString &name : names)
-            total += sizes.value(name.mid(1)).toInt();
-        return total;
-    };
-    run.runOne = [archive = previewedArchive, targetDir, names](int, const ThemeAdvance &advance) {
-        return extractSelection(archive, targetDir, names, advance);
-    };
     run.reportMessage = [title = run.texts.title, count = names.size()](const RunReport &report) {
         return selectionReportMessage(title, count, report);
     };

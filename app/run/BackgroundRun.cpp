@@ -5,41 +5,17 @@
 #include <QProgressDialog>
 #include <QThread>
 
-void workThrough(ThemeRun &run, RunProgress &progress, RunReport &report)
+void workThrough(const ThemeRun &run, RunProgress &progress, RunReport &report)
 {
-    const int count = int(run.items.size());
-    QList<qint64> sizes(count, 0);
-    for (int i = 0; i < count && !progress.cancelRequested; ++i) {
-        sizes[i] = run.sizeOf(i);
-        progress.total += sizes[i];
-    }
-    qint64 before = 0;
-    for (int i = 0; i < count; ++i) {
-        if (progress.cancelRequested) {
-            report.notDone.append({run.items[i], QString(), QStringList()});
-            continue;
-        }
-        progress.item = i;
-        const ThemeAdvance advance = [&progress, before](qint64 done) {
-            progress.done = before + done;
-            return !progress.cancelRequested;
-        };
-        const ThemeOutcome outcome = run.runOne(i, advance);
-        const bool stopped = outcome.failure == ThemeFailure::Cancelled
-                             || (progress.cancelRequested && outcome.failure == ThemeFailure::None);
-        if (outcome.done) {
-            ++report.succeeded;
-            if (!report.destinations.contains(outcome.destination))
-                report.destinations.append(outcome.destination);
-        } else if (stopped) {
-            report.notDone.append({run.items[i], outcome.writtenFolder, outcome.writtenFiles});
-        } else {
-            report.failures.append(
-                {run.items[i], outcome.reason, outcome.message, outcome.systemError});
-        }
-        before += sizes[i];
-        progress.done = before;
-    }
+    ThemeJob job(run.kind, run.items, run.target);
+    job.progress = [&progress](const JobProgress &now) {
+        progress.item = now.item;
+        progress.total = now.runTotal;
+        progress.done = now.runDone;
+        return !progress.cancelRequested;
+    };
+    job.run();
+    report = runReportOf(job, run.reportThemeFolders);
 }
 
 BackgroundRun::BackgroundRun(QWidget *window, ThemeRun inputs, int dialogDelayMs)

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "RunReport.h"
-#include "archive/ThemeFailure.h"
+#include "archive/ThemeJob.h"
 
 #include <QObject>
 #include <QString>
@@ -21,50 +21,34 @@ class QWidget;
 struct RunProgress
 {
     std::atomic<int> item{0};     // the theme being worked on
-    std::atomic<qint64> done{0};  // content bytes done over the whole run
-    std::atomic<qint64> total{0}; // content bytes of the whole run, once known
+    std::atomic<qint64> done{0};  // bytes done over the whole run
+    std::atomic<qint64> total{0}; // bytes of the whole run, once known
     std::atomic<bool> cancelRequested{false};
 };
 
-// Passed the bytes of the current theme done so far; false once a cancel
-// was asked for.
-using ThemeAdvance = std::function<bool(qint64 done)>;
-
-// What working on one theme came to.
-struct ThemeOutcome
-{
-    bool done = false;
-    QString destination; // done: the folder the archive or theme folder went into
-    ThemeFailure failure = ThemeFailure::None;
-    QString reason;           // not done: RunFailure::reason
-    QString message;          // not done: the library's English message
-    QString systemError;      // not done: the system's reason, or empty
-    QString writtenFolder;    // an unpack that stopped: where it wrote,
-    QStringList writtenFiles; // and the files it wrote there, whole
-};
-
-// One pack or unpack run, as a tab hands it to the window.
+// One pack or unpack run, as a tab hands it to the window: the job's items
+// and target, and the texts that tell of it.
 struct ThemeRun
 {
+    JobKind kind = JobKind::Pack;
+    QList<JobItem> items; // in row order
+    JobTarget target;
     RunReportTexts texts;
     QString progressLabel;    // %1 the theme's name, %2 its number, %3 the count
-    QStringList items;        // the folders or archives, in row order
-    QStringList names;        // their theme names, for the progress label
+    QStringList names;        // the items' theme names, for the progress label
     bool intoWorkDir = false; // false: each result went beside its source
-    // Both run on the worker thread, one theme after the other, so they may
-    // keep state from one theme to the next but must not touch widgets.
-    std::function<qint64(int item)> sizeOf;
-    std::function<ThemeOutcome(int item, const ThemeAdvance &advance)> runOne;
+    // A selection's run tells of the theme folder it wrote into, not of the
+    // folder that holds it.
+    bool reportThemeFolders = false;
     // The box at the end, for a run that tells of it in its own words; when
     // empty, runReportMessage() with `texts`. Its extra button opens the
     // report's first destination.
     std::function<WindowMessage(const RunReport &report)> reportMessage;
 };
 
-// Works through the run's themes in order: first their sizes, so the
-// progress runs by bytes over all of them, then each theme. Once a cancel is
-// asked for, the themes not finished are recorded as not done.
-void workThrough(ThemeRun &run, RunProgress &progress, RunReport &report);
+// Runs the job of `run` on the calling thread, keeping `progress` up to
+// date and stopping once a cancel is asked for, and fills `report`.
+void workThrough(const ThemeRun &run, RunProgress &progress, RunReport &report);
 
 // A run on its own worker thread while the window's event loop goes on. When
 // it takes longer than the dialog delay, a progress dialog shows the current

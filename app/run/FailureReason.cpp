@@ -71,13 +71,6 @@ QString failureReason(RunKind kind, ThemeFailure failure)
     return kind == RunKind::Pack ? packReason(failure) : unpackReason(failure);
 }
 
-QString nameTakenReason(const QString &themeFolder)
-{
-    return tr("本次解压中已有另一个同名主题解压到 %1，为免覆盖它的文件，这个主题没有解压。"
-              "请换一个工作目录再解压它。")
-        .arg(QDir::toNativeSeparators(themeFolder));
-}
-
 QString refusalReason(ThemeFailure failure)
 {
     switch (failure) {

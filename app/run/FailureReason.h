@@ -12,10 +12,6 @@ enum class RunKind { Pack, Unpack };
 // system's reason are shown beside it for support.
 QString failureReason(RunKind kind, ThemeFailure failure);
 
-// The window's own refusal: an earlier archive of the same unpack run
-// already went into `themeFolder`.
-QString nameTakenReason(const QString &themeFolder);
-
 // Why an archive was not listed when it was added; empty for archives that
 // are left out quietly (not a theme archive, missing).
 QString refusalReason(ThemeFailure failure);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "RunReport.h"
 
+#include "FailureReason.h"
+#include "archive/ThemeJob.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -31,14 +34,14 @@ QString failureDetails(const RunFailure &failure)
 QString unfinishedDetails(const UnfinishedTheme &theme)
 {
     QStringList lines{native(theme.item) + QStringLiteral(": Not done, the run was cancelled.")};
-    if (!theme.writtenFiles.isEmpty()) {
+    if (theme.writtenCount > 0) {
         lines.append(tr("已写出到 %1 的文件：").arg(native(theme.folder)));
         const QDir folder(theme.folder);
         for (const QString &file : theme.writtenFiles.mid(0, listedFilesAtMost))
             lines.append(QStringLiteral("  ") + native(folder.relativeFilePath(file)));
-        if (theme.writtenFiles.size() > listedFilesAtMost)
-            lines.append(
-                tr("  ……以及另外 %1 个文件").arg(theme.writtenFiles.size() - listedFilesAtMost));
+        const qint64 listed = qMin<qint64>(theme.writtenFiles.size(), listedFilesAtMost);
+        if (theme.writtenCount > listed)
+            lines.append(tr("  ……以及另外 %1 个文件").arg(theme.writtenCount - listed));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -72,12 +75,11 @@ WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &rep
     for (const RunFailure &failure : report.failures)
         message.text += QLatin1Char('\n') + native(failure.item) + tr("：") + failure.reason;
     for (const UnfinishedTheme &theme : report.notDone) {
-        if (!theme.writtenFiles.isEmpty())
-            message.text +=
-                QLatin1Char('\n')
-                + tr("%1 只解压了一部分：已写出的 %2 个文件在 %3 中。")
-                      .arg(native(theme.item), QString::number(theme.writtenFiles.size()),
-                           native(theme.folder));
+        if (theme.writtenCount > 0)
+            message.text += QLatin1Char('\n')
+                            + tr("%1 只解压了一部分：已写出的 %2 个文件在 %3 中。")
+                                  .arg(native(theme.item), QString::number(theme.writtenCount),
+                                       native(theme.folder));
     }
     message.details = runReportDetails(report);
     return message;
@@ -91,4 +93,28 @@ QString runReportDetails(const RunReport &report)
     for (const UnfinishedTheme &theme : report.notDone)
         details.append(unfinishedDetails(theme));
     return details.join(QStringLiteral("\n\n"));
+}
+
+RunReport runReportOf(const ThemeJob &job, bool themeFolders)
+{
+    const RunKind kind = job.kind() == JobKind::Pack ? RunKind::Pack : RunKind::Unpack;
+    RunReport report;
+    for (qsizetype i = 0; i < job.outcomes().size(); ++i) {
+        const JobOutcome &outcome = job.outcomes()[i];
+        const QString &item = job.items()[i].source;
+        if (outcome.done()) {
+            ++report.succeeded;
+            const QString destination = themeFolders ? outcome.output : outcome.outputFolder;
+            if (!report.destinations.contains(destination))
+                report.destinations.append(destination);
+        } else if (outcome.error.kind == ThemeFailure::Cancelled) {
+            const bool begun = outcome.writtenCount > 0;
+            report.notDone.append(
+                {item, begun ? outcome.output : QString(), outcome.written, outcome.writtenCount});
+        } else {
+            report.failures.append({item, failureReason(kind, outcome.error.kind),
+                                    outcome.error.message, outcome.error.reason()});
+        }
+    }
+    return report;
 }

@@ -3,6 +3,8 @@
 
 #include "app/window/DialogSeam.h"
 
+class ThemeJob;
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,7 +24,8 @@ struct UnfinishedTheme
 {
     QString item;             // the folder or archive
     QString folder;           // where an unpack had begun to write, or empty
-    QStringList writtenFiles; // the files it wrote there, whole, before it stopped
+    QStringList writtenFiles; // the first files it wrote there, whole, before it stopped
+    qint64 writtenCount = 0;  // and how many it wrote
 };
 
 // What one pack or unpack run did, theme by theme, for its completion box.
@@ -57,3 +60,8 @@ WindowMessage runReportMessage(const RunReportTexts &texts, const RunReport &rep
 // library's message and the system's reason, and what each theme a cancel
 // left unfinished had written.
 QString runReportDetails(const RunReport &report);
+
+// What the finished `job` did, for its box: its outcomes with the reason of
+// each failure in the window's words. `themeFolders`: the destinations are
+// the theme folders unpacked into, not the folders that hold them.
+RunReport runReportOf(const ThemeJob &job, bool themeFolders);

@@ -7,7 +7,6 @@
 #include "app/preview/ResourcePane.h"
 #include "app/run/BackgroundRun.h"
 #include "app/run/FailureReason.h"
-#include "app/run/FileNameCase.h"
 #include "app/window/DialogSeam.h"
 #include "app/window/TabPage.h"
 #include "app/window/TableSelection.h"
@@ -141,59 +140,19 @@ void Velmoro::removeThemeFile()
         resourcePane->clearResourcePreview();
 }
 
-// Unpacks one archive of a run into its theme's folder below `targetDir`.
-// `usedFolders` holds the theme folders this run has written into, so that a
-// second archive of the same theme name does not overwrite the first one's
-// files.
-static ThemeOutcome unpackOneTheme(const QString &archive, const QString &targetDir,
-                                   QStringList &usedFolders, const ThemeAdvance &advance)
-{
-    ThemeReader reader;
-    reader.themeFilePath = archive;
-    reader.targetDir = targetDir;
-    ThemeOutcome outcome;
-    // The theme name as the archive holds it now, not as it was listed.
-    ThemeReader peek;
-    ThemeEntryList entries;
-    QString themeName;
-    if (peek.readIndex(archive, entries, themeName)
-        && usedFolders.contains(reader.targetDir + themeName, fileNameCase)) {
-        outcome.failure = ThemeFailure::Conflict;
-        outcome.reason = nameTakenReason(reader.targetDir + themeName);
-        outcome.message =
-            QStringLiteral("Another theme of this run was unpacked into the same folder.");
-        return outcome;
-    }
-    reader.progress = [&advance](qint64 done, qint64) { return advance(done); };
-    reader.fileWritten = [&outcome](const QString &file) { outcome.writtenFiles.append(file); };
-    outcome.done = reader.extract();
-    const QString themeFolder = reader.targetDir + reader.themeName;
-    if (!reader.themeName.isEmpty())
-        usedFolders.append(themeFolder);
-    if (outcome.done) {
-        outcome.destination = QDir::cleanPath(reader.targetDir);
-        outcome.writtenFiles.clear();
-    } else {
-        outcome.failure = reader.error.kind;
-        outcome.reason = failureReason(RunKind::Unpack, reader.error.kind);
-        outcome.message = reader.errorString;
-        outcome.systemError = reader.error.reason();
-        outcome.writtenFolder = themeFolder;
-    }
-    return outcome;
-}
-
 void Velmoro::unpackThemeFile()
 {
     if (themeFileTable->rowCount() == 0)
         return;
+    ThemeRun run;
+    run.kind = JobKind::Unpack;
     // An empty field unpacks each archive beside itself, row by row, rather
     // than every archive beside the first one.
-    const bool besideArchive = workDirEdit->text().isEmpty();
-    const QString targetDir = outputFolder() + QLatin1Char('/'); // "/" alone for the root folder
-    ThemeRun run;
+    run.target = workDirTarget();
     for (int row = 0; row < themeFileTable->rowCount(); ++row) {
-        run.items.append(themeFileTable->item(row, 1)->text());
+        JobItem item;
+        item.source = themeFileTable->item(row, 1)->text();
+        run.items.append(item);
         run.names.append(themeFileTable->item(row, 0)->text());
     }
     run.texts = {tr("解压主题"),
@@ -203,14 +162,6 @@ void Velmoro::unpackThemeFile()
                  tr("%1 个主题已解压，%2 个主题解压失败："),
                  tr("已取消：%1 个主题已解压，%2 个主题解压失败，%3 个主题未解压。")};
     run.progressLabel = tr("正在解压主题 %1（第 %2 个，共 %3 个）");
-    run.intoWorkDir = !besideArchive;
-    run.sizeOf = [archives = run.items](int i) { return QFileInfo(archives[i]).size(); };
-    // The folders written into go from one archive to the next.
-    run.runOne = [archives = run.items, targetDir, besideArchive,
-                  usedFolders = QStringList()](int i, const ThemeAdvance &advance) mutable {
-        const QString themeTarget =
-            besideArchive ? QFileInfo(archives[i]).absolutePath() + QLatin1Char('/') : targetDir;
-        return unpackOneTheme(archives[i], themeTarget, usedFolders, advance);
-    };
+    run.intoWorkDir = !run.target.folder.isEmpty();
     startRun(std::move(run));
 }

@@ -262,11 +262,3 @@ void Velmoro::changeWorkDir()
     if (!folder.isEmpty())
         workDirEdit->setText(QDir::toNativeSeparators(folder));
 }
-
-QString Velmoro::outputFolder() const
-{
-    QString folder = QDir::fromNativeSeparators(workDirEdit->text());
-    if (folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return folder;
-}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "archive/ThemeFailure.h"
+#include "archive/ThemeJob.h"
 #include "icons/IconStore.h"
 
 #include <QMainWindow>
@@ -94,7 +95,7 @@ private:
     bool addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused);
     void noteRefusal(QStringList &refused, const QString &archivePath, ThemeFailure failure);
     void reportRefusals(const QStringList &refused);
-    bool packNamesUsable(const QStringList &names, const QStringList &archives);
+    bool packNamesUsable(const QList<JobItem> &items, const JobTarget &target);
     void setBusy(bool busy);
     void startRun(ThemeRun run);
     void finishRun();
@@ -103,9 +104,9 @@ private:
     bool takeDrop(QTableWidget *table, QDropEvent *drop);
     void createResourcePane();
 
-    // The work directory as output paths use it: "/" separators and no final
-    // "/"; empty when the field is empty.
-    QString outputFolder() const;
+    // Where a run's outputs go: into the work directory, or beside each
+    // source when the field is empty.
+    JobTarget workDirTarget() const;
 
     QMenu *fileMenu = nullptr;
     QMenu *helpMenu = nullptr;
