@@ -364,6 +364,7 @@ void TestCli::listingEscapesWhatTerminalsObey()
                                                              "2J",
                                                              ""},
                                                             {"/bad\xff\xfe.png", ""},
+                                                            {"/line\u2028para\u2029", ""},
                                                             {"/\xe5\x9b\xbe.png", ""}}));
     QCOMPARE(run({"list", path("t.tsk")}), 0);
     QCOMPARE(out.section(QLatin1Char('\n'), 1),
@@ -374,6 +375,7 @@ void TestCli::listingEscapesWhatTerminalsObey()
                             "       0 B           0  /back\\\\slash\n"
                             "       0 B           0  /csi\\302\\2332J\n"
                             "       0 B           0  /bad\\377\\376.png\n"
+                            "       0 B           0  /line\\342\\200\\250para\\342\\200\\251\n"
                             "       0 B           0  /图.png\n"));
     QCOMPARE(run({"list", "--json", path("t.tsk")}), 0); // JSON escapes by its own rules
     const QJsonObject listed = QJsonDocument::fromJson(outBytes).object();
