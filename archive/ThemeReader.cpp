@@ -330,6 +330,7 @@ bool ThemeReader::unpack(const QSet<QString> *wanted)
 
 bool ThemeReader::readEntry(const QString &archivePath, const QString &name, QIODevice &out)
 {
+    outputError = 0;
     QFile archive(archivePath);
     ThemeIndex index;
     if (!openArchive(archive, index))
@@ -352,6 +353,7 @@ bool ThemeReader::readEntry(const QString &archivePath, const QString &name, QIO
     switch (copied.result) {
     case CopyResult::Done: return true;
     case CopyResult::WriteFailed:
+        outputError = copied.systemError ? copied.systemError : EIO;
         return fail(writeFailureFor(copied.systemError),
                     QString::fromLatin1(oneWriteFailedMessage).arg(name), reason);
     case CopyResult::ReadShort:

@@ -27,6 +27,10 @@ public:
     QString errorString;   // English message of the last failure; never cleared
     ThemeFailure failure = ThemeFailure::None; // what kind of failure errorString tells of
     QString systemError; // the system's reason for it ("No space left on device"), or empty
+    // readEntry(): the system's error number (errno) when writing to `out`
+    // failed, else 0; so a caller tells its own output's failure (a closed
+    // pipe, a full disk) from the archive's.
+    int outputError = 0;
 
     // Called with each file's path once it has been written by extract().
     std::function<void(const QString &filePath)> fileWritten;

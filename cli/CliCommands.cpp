@@ -363,7 +363,10 @@ bool catEntry(const CatOptions &options, CliOutput &output)
     const QString name =
         options.name.startsWith(QLatin1Char('/')) ? options.name : QLatin1Char('/') + options.name;
     if (!reader.readEntry(options.archive, name, output.out)) {
-        output.failure(options.archive, reader.errorString, reader.systemError);
+        if (reader.outputError != 0) // told as standard output's failure, as list tells it
+            output.outputWriteFailed(reader.outputError);
+        else
+            output.failure(options.archive, reader.errorString, reader.systemError);
         return false;
     }
     return true;
