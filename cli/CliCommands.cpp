@@ -12,6 +12,7 @@
 
 #include <QDir>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -266,7 +267,11 @@ bool catEntry(const CatOptions &options, CliOutput &output)
     output.flush();
     ThemeReader reader;
     if (!reader.readEntry(options.archive, options.name, output.out)) {
-        output.failure(options.archive, reader.errorString, reader.error.reason());
+        // The one file cat writes is standard output: told as list tells it.
+        if (isWriteFailure(reader.error.kind))
+            output.outputWriteFailed(reader.error.systemError ? reader.error.systemError : EIO);
+        else
+            output.failure(options.archive, reader.errorString, reader.error.reason());
         return false;
     }
     return true;

@@ -29,18 +29,28 @@ void CliOutput::wrote()
 
 bool CliOutput::flush()
 {
-    if (!pending.isEmpty() && !outputFailed()) {
+    if (!pending.isEmpty() && !outputFailed() && !outputCut) {
         errno = 0;
-        if (out.write(pending) != pending.size()) {
-            failedError = errno ? errno : EIO;
-#ifdef SIGPIPE
-            if (failedError == EPIPE) // the reader went away: stop as a SIGPIPE would, cleanly
-                InterruptionWatch::request(SIGPIPE);
-#endif
-        }
+        if (out.write(pending) != pending.size())
+            outputWriteFailed(errno ? errno : EIO);
     }
     pending.clear();
     return !outputFailed();
+}
+
+void CliOutput::outputWriteFailed(int error)
+{
+    if (error == EINTR && InterruptionWatch::signal() != 0) {
+        outputCut = true;
+        return;
+    }
+    if (outputFailed())
+        return; // the first failure is the one to tell
+    failedError = error;
+#ifdef SIGPIPE
+    if (failedError == EPIPE) // the reader went away: stop as a SIGPIPE would, cleanly
+        InterruptionWatch::request(SIGPIPE);
+#endif
 }
 
 void CliOutput::note(const QByteArray &line)

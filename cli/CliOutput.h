@@ -27,6 +27,12 @@ public:
     bool flush();
     bool outputFailed() const { return failedError != 0; }
     int outputError() const { return failedError; }
+    // A write to `out` failed with the system's error `error` (errno); for
+    // bytes written there directly, as `cat` does. Remembered as a failure of
+    // standard output; a reader that went away (EPIPE) stops the run as
+    // SIGPIPE would; a write given up because a stop was requested (EINTR)
+    // only ends the output: the run stops, nothing failed.
+    void outputWriteFailed(int error);
 
     // One line on standard error: "velmoro-cli: ITEM: MESSAGE (REASON)", with
     // anything that came from an archive or a folder escaped for the terminal.
@@ -37,4 +43,5 @@ public:
 private:
     QByteArray pending;
     int failedError = 0;
+    bool outputCut = false; // by a stop request: what follows would leave a gap
 };

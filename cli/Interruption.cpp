@@ -6,14 +6,42 @@
 #include <csignal>
 #include <iterator>
 
+#ifdef Q_OS_UNIX
+#include <sys/time.h>
+#endif
+
 namespace {
 
 volatile std::sig_atomic_t requested = 0;
 
+#ifdef Q_OS_UNIX
+// A write that is waiting for a reader returns when the signal comes, and
+// sees the request. One that the signal catches just before it starts would
+// wait on unwarned, for a reader that may never come; so once a stop is
+// requested, a timer interrupts whatever the run waits in, every 20 ms, until
+// the watch ends. (setitimer is not on POSIX's list of functions safe in a
+// handler, but it is a bare system call on Linux and the BSDs.)
+constexpr suseconds_t nudgeInterval = 20000; // microseconds
+
+extern "C" void onNudge(int) {}
+
+void nudgeEvery(suseconds_t interval)
+{
+    const itimerval timer = {{0, interval}, {0, interval}};
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+struct sigaction previousNudge;
+#endif
+
 extern "C" void onInterruption(int signal)
 {
-    if (requested == 0)
+    if (requested == 0) {
         requested = signal;
+#ifdef Q_OS_UNIX
+        nudgeEvery(nudgeInterval);
+#endif
+    }
     std::signal(signal, SIG_DFL); // the next one ends the process
 }
 
@@ -53,6 +81,10 @@ InterruptionWatch::InterruptionWatch()
     sigemptyset(&ignore.sa_mask);
     for (int i = 0; i < int(std::size(ignored)); ++i)
         sigaction(ignored[i], &ignore, &previousIgnored[i]);
+    struct sigaction nudge = {};
+    nudge.sa_handler = onNudge;
+    sigemptyset(&nudge.sa_mask);
+    sigaction(SIGALRM, &nudge, &previousNudge); // no SA_RESTART either
 #endif
 }
 
@@ -68,6 +100,12 @@ InterruptionWatch::~InterruptionWatch()
 #ifdef Q_OS_UNIX
     for (int i = 0; i < int(std::size(ignored)); ++i)
         sigaction(ignored[i], &previousIgnored[i], nullptr);
+    nudgeEvery(0);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGALRM, &ignore, nullptr); // drops a tick still pending
+    sigaction(SIGALRM, &previousNudge, nullptr);
 #endif
 }
 

@@ -17,6 +17,7 @@ bool isInvisibleControl(char32_t c)
 {
     return (c >= 0x80 && c <= 0x9F)                     // C1 controls, CSI among them
            || c == 0x061C || c == 0x200E || c == 0x200F // direction marks
+           || c == 0x2028 || c == 0x2029 // line and paragraph separators: a new line to some
            || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 

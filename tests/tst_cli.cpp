@@ -6,15 +6,21 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
 #include <utility>
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace TestArchive;
@@ -50,6 +56,13 @@ private:
     int run(const QStringList &arguments);
     QString path(const QString &name) const { return temp->filePath(name); }
     void makeDemoFolder();
+#ifdef Q_OS_UNIX
+    // The built tool in the temporary folder, for what only a process shows:
+    // `inChild` runs in it just before the tool starts (and may rearrange
+    // its descriptors or change its folder).
+    void startTool(QProcess &tool, const QStringList &arguments,
+                   const std::function<void()> &inChild);
+#endif
 
     QScopedPointer<QTemporaryDir> temp;
     QString workingDir; // the tests may change it; the next one finds it as it was
@@ -82,6 +95,17 @@ int TestCli::run(const QStringList &arguments)
     err = QString::fromUtf8(errBuffer.data());
     return status;
 }
+
+#ifdef Q_OS_UNIX
+void TestCli::startTool(QProcess &tool, const QStringList &arguments,
+                        const std::function<void()> &inChild)
+{
+    tool.setWorkingDirectory(temp->path());
+    tool.setChildProcessModifier(inChild);
+    tool.start(QStringLiteral(VELMORO_CLI), arguments);
+    QVERIFY(tool.waitForStarted());
+}
+#endif
 
 void TestCli::makeDemoFolder()
 {
@@ -331,6 +355,29 @@ void TestCli::refusesArgumentsThatAreNotUtf8()
                  "velmoro-cli: an argument is not valid UTF-8: r\\351sum\\351.tsk\n"),
              errBuffer.data().constData());
     QCOMPARE(checkArgumentBytes({"unpack", "简历.tsk"}, errBuffer), 0);
+#ifdef Q_OS_UNIX
+    // Nor the current folder: as text it is "X\uFFFD", a sibling the unpack
+    // would create and fill.
+    const QByteArray folder = QFile::encodeName(temp->path()) + "/X\xff";
+    const QByteArray archive = folder + "/demo.tsk";
+    writeFile(path("demo.tsk"), demoArchive());
+    QVERIFY(::mkdir(folder, 0700) == 0
+            && ::rename(QFile::encodeName(path("demo.tsk")), archive) == 0);
+    QProcess tool;
+    startTool(tool, {"unpack", "demo.tsk"}, [folder] {
+        if (::chdir(folder.constData()) != 0)
+            ::_exit(127);
+    });
+    QVERIFY(tool.waitForFinished());
+    const QByteArray errors = tool.readAllStandardError();
+    const bool sibling = QFileInfo::exists(path(QStringLiteral("X\uFFFD")));
+    ::unlink(archive); // Qt can name neither, nor remove them with the rest
+    ::rmdir(folder);
+    QCOMPARE(tool.exitCode(), 2);
+    QCOMPARE(errors, "velmoro-cli: the current folder is not valid UTF-8: "
+                         + QFile::encodeName(temp->path()) + "/X\\377\n");
+    QVERIFY(!sibling);
+#endif
 }
 
 void TestCli::extractsChosenResources_data()
@@ -398,6 +445,7 @@ void TestCli::listingEscapesWhatTerminalsObey()
                                                              "2J",
                                                              ""},
                                                             {"/bad\xff\xfe.png", ""},
+                                                            {"/line\u2028para\u2029", ""},
                                                             {"/\xe5\x9b\xbe.png", ""}}));
     QCOMPARE(run({"list", path("t.tsk")}), 0);
     QCOMPARE(out.section(QLatin1Char('\n'), 1),
@@ -408,6 +456,7 @@ void TestCli::listingEscapesWhatTerminalsObey()
                             "       0 B           0  /back\\\\slash\n"
                             "       0 B           0  /csi\\302\\2332J\n"
                             "       0 B           0  /bad\\377\\376.png\n"
+                            "       0 B           0  /line\\342\\200\\250para\\342\\200\\251\n"
                             "       0 B           0  /图.png\n"));
     QCOMPARE(run({"list", "--json", path("t.tsk")}), 0); // JSON escapes by its own rules
     const QJsonObject listed = QJsonDocument::fromJson(outBytes).object();
@@ -419,26 +468,62 @@ void TestCli::listingEscapesWhatTerminalsObey()
 void TestCli::failsWhenOutputCannotBeWritten_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("list") << QStringList{"list", "t.tsk"};
-    QTest::newRow("list --json") << QStringList{"list", "--json", "t.tsk"};
-    QTest::newRow("cat") << QStringList{"cat", "t.tsk", "a"};
-    QTest::newRow("--help") << QStringList{"--help"};
-    QTest::newRow("--version") << QStringList{"--version"};
-    QTest::newRow("unpack --help") << QStringList{"unpack", "--help"};
+    // The system's reason, which tells how the output fails: a full disk
+    // (/dev/full, in-process); the built tool started with standard output
+    // closed (>&-); or writing into a pipe whose reader went away (| head -c1).
+    QTest::addColumn<QByteArray>("reason");
+    const QByteArray full = "No space left on device";
+    QTest::newRow("list") << QStringList{"list", "t.tsk"} << full;
+    QTest::newRow("list --json") << QStringList{"list", "--json", "t.tsk"} << full;
+    QTest::newRow("cat") << QStringList{"cat", "t.tsk", "a"} << full;
+    QTest::newRow("--help") << QStringList{"--help"} << full;
+    QTest::newRow("--version") << QStringList{"--version"} << full;
+    QTest::newRow("unpack --help") << QStringList{"unpack", "--help"} << full;
+#ifdef Q_OS_UNIX
+    const QByteArray closed = "Bad file descriptor";
+    QTest::newRow("cat, output closed") << QStringList{"cat", "t.tsk", "a"} << closed;
+    QTest::newRow("list, output closed") << QStringList{"list", "t.tsk"} << closed;
+    QTest::newRow("cat, reader gone")
+        << QStringList{"cat", "t.tsk", "a"} << QByteArray("Broken pipe");
+#endif
 }
 
 void TestCli::failsWhenOutputCannotBeWritten()
 {
     QFETCH(QStringList, arguments);
-    QFile full(QStringLiteral("/dev/full"));
-    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        QSKIP("no /dev/full here");
+    QFETCH(QByteArray, reason);
+    const int status = reason == "Broken pipe" ? 128 + SIGPIPE : 1; // stopped as SIGPIPE would
     writeFile(path("t.tsk"), build("t", {{"/a", QByteArray(100000, 'a')}}));
-    QDir::setCurrent(temp->path());
-    QBuffer errBuffer;
-    errBuffer.open(QIODevice::WriteOnly);
-    QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {full, errBuffer}), 1);
-    QVERIFY2(errBuffer.data().contains("(No space left on device)"), errBuffer.data().constData());
+    QByteArray errors;
+    if (reason == "No space left on device") {
+        QFile full(QStringLiteral("/dev/full"));
+        if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            QSKIP("no /dev/full here");
+        QDir::setCurrent(temp->path());
+        QBuffer errBuffer;
+        errBuffer.open(QIODevice::WriteOnly);
+        QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {full, errBuffer}), status);
+        errors = errBuffer.data();
+    } else {
+#ifdef Q_OS_UNIX
+        int pipeEnds[2];
+        QVERIFY(::pipe2(pipeEnds, O_CLOEXEC) == 0);
+        ::close(pipeEnds[0]); // read by nobody
+        QProcess tool;
+        startTool(tool, arguments, [reason, pipeEnds] {
+            if (reason == "Bad file descriptor")
+                ::close(STDOUT_FILENO);
+            else
+                ::dup2(pipeEnds[1], STDOUT_FILENO);
+        });
+        ::close(pipeEnds[1]);
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), status);
+        errors = tool.readAllStandardError();
+#endif
+    }
+    QCOMPARE(errors, "velmoro-cli: standard output: Can NOT write the output. (" + reason + ")\n");
 }
 
 #ifdef Q_OS_UNIX
@@ -473,6 +558,7 @@ void TestCli::stopsCleanlyOnSignals_data()
     QTest::addColumn<QStringList>("left"); // everything below the temporary folder afterwards
 #ifdef Q_OS_UNIX
     const QStringList given{"in", "in/a", "in/b", "in/c", "out", "out/t.tsk", "t.tsk"};
+    const QStringList untouched = given + QStringList{"x", "x/t", "x/t/b"};
     QTest::newRow("Ctrl+C while unpacking")
         << QStringList{"unpack", "-v", "t.tsk", "-d", "x"} << SIGINT
         << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
@@ -490,6 +576,12 @@ void TestCli::stopsCleanlyOnSignals_data()
     QTest::newRow("Ctrl+C while unpacking empty files")
         << QStringList{"unpack", "-v", "empty.tsk", "-d", "x"} << SIGINT
         << given + QStringList{"empty.tsk", "x", "x/e", "x/e/0", "x/t", "x/t/b"};
+    QTest::newRow("Ctrl+C while cat waits on its reader")
+        << QStringList{"cat", "t.tsk", "b"} << SIGINT << untouched;
+    QTest::newRow("SIGTERM while list waits on its reader")
+        << QStringList{"list", "many.tsk"} << SIGTERM << untouched + QStringList{"many.tsk"};
+    QTest::newRow("terminal closed while cat waits on its reader")
+        << QStringList{"cat", "t.tsk", "b"} << SIGHUP << untouched;
 #endif
 }
 
@@ -501,6 +593,8 @@ void TestCli::stopsCleanlyOnSignals()
     QFETCH(QStringList, arguments);
     QFETCH(int, signal);
     QFETCH(QStringList, left);
+    // cat and list: the built tool writes into a pipe nobody reads, and waits, when it comes.
+    const bool waitingOnOutput = arguments.first() == "cat" || arguments.first() == "list";
     // b is older there: the copy of it in the archive is the one being written when the signal
     // comes.
     writeFile(path("x/t/b"), "older b");
@@ -515,14 +609,42 @@ void TestCli::stopsCleanlyOnSignals()
         empty.append({"/" + QByteArray::number(i), ""});
     if (arguments.contains(QLatin1String("empty.tsk")))
         writeFile(path("empty.tsk"), build("e", empty));
+    if (arguments.contains(QLatin1String("many.tsk"))) {
+        QList<Entry> many; // a listing longer than a pipe holds
+        for (int i = 0; i < 5000; ++i)
+            many.append({"/resource-" + QByteArray::number(i), ""});
+        writeFile(path("many.tsk"), build("m", many));
+    }
     QDir::setCurrent(temp->path());
     if (arguments.first() == QLatin1String("pack"))
         QDir(path("x")).removeRecursively();
 
-    SignallingDevice outDevice(signal);
-    QBuffer errBuffer;
-    errBuffer.open(QIODevice::WriteOnly);
-    QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {outDevice, errBuffer}), 128 + signal);
+    if (waitingOnOutput) {
+        int pipeEnds[2];
+        QVERIFY(::pipe2(pipeEnds, O_CLOEXEC) == 0);
+        QProcess tool;
+        startTool(tool, arguments, [pipeEnds] { ::dup2(pipeEnds[1], STDOUT_FILENO); });
+        ::close(pipeEnds[1]);
+        int capacity = 1;
+#ifdef F_GETPIPE_SZ
+        capacity = ::fcntl(pipeEnds[0], F_GETPIPE_SZ);
+#endif
+        int held = 0; // once the pipe is full, the tool waits in a write
+        QTRY_VERIFY_WITH_TIMEOUT(::ioctl(pipeEnds[0], FIONREAD, &held) == 0 && held >= capacity,
+                                 10000);
+        ::kill(pid_t(tool.processId()), signal);
+        const bool finished = tool.waitForFinished(10000);
+        ::close(pipeEnds[0]); // a tool still waiting would end now, and fail what follows
+        QVERIFY(finished);
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 128 + signal);
+    } else {
+        SignallingDevice outDevice(signal);
+        QBuffer errBuffer;
+        errBuffer.open(QIODevice::WriteOnly);
+        QCOMPARE(runCli(QStringList{"velmoro-cli"} + arguments, {outDevice, errBuffer}),
+                 128 + signal);
+    }
     left.sort();
     QCOMPARE(listAll(temp->path()), left); // no temporary file anywhere
     QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
