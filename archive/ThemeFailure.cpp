@@ -18,3 +18,9 @@ ThemeFailure writeFailureFor(int systemError)
     default: return ThemeFailure::Unwritable;
     }
 }
+
+bool isWriteFailure(ThemeFailure kind)
+{
+    return kind == ThemeFailure::DiskFull || kind == ThemeFailure::FileTooLarge
+           || kind == ThemeFailure::PermissionDenied || kind == ThemeFailure::Unwritable;
+}

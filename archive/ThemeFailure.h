@@ -46,3 +46,6 @@ struct ThemeError
 
 // The kind of a failed write, from the system's error number.
 ThemeFailure writeFailureFor(int systemError);
+
+// Whether `kind` is one that writeFailureFor() gives.
+bool isWriteFailure(ThemeFailure kind);
