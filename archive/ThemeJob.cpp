@@ -209,9 +209,12 @@ void ThemeJob::Packs::scan()
     packers.resize(size_t(plan.size()));
     sizes = QList<qint64>(plan.size(), 0);
     for (int i = 0; i < plan.size() && !job.stopped; ++i) {
-        if (!job.report(i, 0, 0, 0, 0, 0))
-            break;
-        prepare(i, plan[i]);
+        JobProgress now;
+        now.item = i;
+        now.scanning = true;
+        job.stopped = job.progress && !job.progress(now);
+        if (!job.stopped)
+            prepare(i, plan[i]);
     }
 }
 

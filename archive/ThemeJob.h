@@ -74,6 +74,7 @@ struct JobProgress
     qint64 itemTotal = 0; // and in all
     qint64 runDone = 0;   // the whole run's progress,
     qint64 runTotal = 0;  // in bytes as estimated before it started
+    bool scanning = false; // a pack run still scanning its folders: the bytes are not known yet
 };
 
 class ThemeJob

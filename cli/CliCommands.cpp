@@ -185,7 +185,7 @@ bool JobReport::run(bool showOutputs)
 {
     job.itemStarted = [this](int item) { progress.start(verb, job.items()[item].source); };
     job.progress = [this](const JobProgress &now) {
-        return !interrupted() && progress.update(now.itemDone, now.itemTotal);
+        return !interrupted() && (now.scanning || progress.update(now.itemDone, now.itemTotal));
     };
     if (output.verbose) {
         const bool native = job.kind() == JobKind::Unpack; // files, not entry names
