@@ -62,43 +62,38 @@ bool ArchiveOutput::append(const char *bytes, qint64 size)
     return true;
 }
 
-ArchiveOutput::Result ArchiveOutput::copyFile(QFile &source, qint64 size)
+CopyOutcome ArchiveOutput::copyFile(QFile &source, qint64 size)
 {
     if (size < blockSize) {
         if (gathered + size + 1 > blockSize && !flushBlock())
-            return Result::WriteFailed;
+            return {CopyResult::WriteFailed, error};
         // One byte more than expected is asked for, to see a file that grew.
         errno = 0;
         const qint64 got = source.read(block.data() + gathered, size + 1);
-        if (got < 0) {
-            error = errno;
-            return Result::ReadFailed;
-        }
+        if (got < 0)
+            return {CopyResult::ReadFailed, errno};
         if (got != size)
-            return Result::SizeChanged;
+            return {CopyResult::ReadShort, 0};
         gathered += got;
-        return contentCopied && !contentCopied(size) ? Result::Cancelled : Result::Done;
+        if (contentCopied && !contentCopied(size))
+            return {CopyResult::Cancelled, 0};
+        return {};
     }
 
     if (!flushBlock())
-        return Result::WriteFailed;
+        return {CopyResult::WriteFailed, error};
     if (copyBuffer.isEmpty())
         copyBuffer.resize(blockSize);
     const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, contentCopied);
-    error = copied.systemError;
-    switch (copied.result) {
-    case CopyResult::Done: break;
-    case CopyResult::ReadShort: return Result::SizeChanged;
-    case CopyResult::ReadFailed: return Result::ReadFailed;
-    case CopyResult::WriteFailed: return Result::WriteFailed;
-    case CopyResult::Cancelled: return Result::Cancelled;
-    }
+    if (copied.result != CopyResult::Done)
+        return copied;
     wrote(size);
     char extra;
     errno = 0;
     const qint64 more = source.read(&extra, 1);
-    error = errno;
-    return more == 0 ? Result::Done : more < 0 ? Result::ReadFailed : Result::SizeChanged;
+    if (more < 0)
+        return {CopyResult::ReadFailed, errno};
+    return {more == 0 ? CopyResult::Done : CopyResult::ReadShort, 0};
 }
 
 bool ArchiveOutput::finish()

@@ -17,8 +17,6 @@ class QIODevice;
 class ArchiveOutput
 {
 public:
-    enum class Result { Done, SizeChanged, ReadFailed, WriteFailed, Cancelled };
-
     // `contentCopied`, when set, hears of the content bytes as they are
     // copied (per resource, and per chunk of a large one); false cancels.
     explicit ArchiveOutput(QIODevice &archive, ChunkCallback copied = {});
@@ -28,13 +26,13 @@ public:
     bool append(const char *bytes, qint64 size);
 
     // Appends exactly `size` bytes of `source` (opened for reading); a file
-    // that holds fewer or more bytes than that gives SizeChanged.
-    Result copyFile(QFile &source, qint64 size);
+    // that holds fewer or more bytes than that gives ReadShort.
+    CopyOutcome copyFile(QFile &source, qint64 size);
 
     // Writes out what is still gathered.
     bool finish();
 
-    // The system's error number (errno) of the last failed read or write.
+    // The system's error number (errno) of the last failed write.
     int systemError() const { return error; }
 
 private:

@@ -88,24 +88,25 @@ ThemeError copyResource(ArchiveOutput &output, const ThemeScan &scan, const Sour
     const QString shown = QDir::toNativeSeparators(path);
     QFile source;
     int openError = 0;
-    ArchiveOutput::Result result = ArchiveOutput::Result::ReadFailed;
+    CopyOutcome copied{CopyResult::ReadFailed, 0};
     if (openRegularFile(source, path, openError))
-        result = output.copyFile(source, file.size);
-    else if (openError == EINVAL)
-        result = ArchiveOutput::Result::SizeChanged;
-    const int error = source.isOpen() ? output.systemError() : openError;
-    switch (result) {
-    case ArchiveOutput::Result::Done:
-    case ArchiveOutput::Result::Cancelled: return {};
-    case ArchiveOutput::Result::ReadFailed:
-        return {ThemeFailure::Unreadable, QString::fromLatin1(readFailedMessage).arg(shown), error,
-                QString(), path};
-    case ArchiveOutput::Result::SizeChanged:
+        copied = output.copyFile(source, file.size);
+    else if (openError == EINVAL) // no longer a regular file
+        copied = {CopyResult::ReadShort, 0};
+    else
+        copied = {CopyResult::ReadFailed, openError};
+    switch (copied.result) {
+    case CopyResult::Done:
+    case CopyResult::Cancelled: return {};
+    case CopyResult::ReadFailed:
+        return {ThemeFailure::Unreadable, QString::fromLatin1(readFailedMessage).arg(shown),
+                copied.systemError, QString(), path};
+    case CopyResult::ReadShort:
         return {ThemeFailure::Unreadable, QString::fromLatin1(changedMessage).arg(shown), 0,
                 QString(), path};
-    case ArchiveOutput::Result::WriteFailed: break;
+    case CopyResult::WriteFailed: break;
     }
-    return writeFailed(error, archivePath);
+    return writeFailed(copied.systemError, archivePath);
 }
 
 ThemeError writeContents(QIODevice &archive, const ThemeScan &scan, const QByteArray &theme,
