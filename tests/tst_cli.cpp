@@ -172,6 +172,12 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{"unpack", "good.tsk", "-d", "blocked"}
         << QStringList{"good.tsk: Can NOT write 2 resource files, the first: blocked/demo/a.png (Not a directory)"}
         << QStringList{};
+#ifdef Q_OS_UNIX
+    QTest::newRow("unpack: into a new folder below one that may not be written")
+        << QStringList{"unpack", "good.tsk", "-d", "locked/new"}
+        << QStringList{"good.tsk: Can NOT write 2 resource files, the first: locked/new/demo/a.png (Permission denied)"}
+        << QStringList{"locked/new"};
+#endif
     QTest::newRow("unpack: two archives of one theme name into one folder")
         << QStringList{"unpack", "good.tsk", "again.tsk", "-d", "out"}
         << QStringList{"again.tsk: The theme folder %1/out/demo was already written in this run from good.tsk."}
@@ -218,9 +224,16 @@ void TestCli::reportsEachFailedItem()
     writeFile(path("first/theme/a"), "1");
     writeFile(path("second/theme/b"), "2");
     writeFile(path("blocked/demo"), "a file where the theme folder would go");
+    QDir().mkpath(path("locked"));
+    QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
     QDir::setCurrent(temp->path());
 
-    QCOMPARE(run(arguments), 1);
+    int status = 0;
+    {
+        FilePermissionsEnforced asAnyUser; // "locked" is locked for root too
+        status = run(arguments);
+    }
+    QCOMPARE(status, 1);
     QStringList expected;
     for (const QString &failure : failures)
         expected.append(QStringLiteral("velmoro-cli: ")
