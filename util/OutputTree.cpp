@@ -41,12 +41,17 @@ QFileDevice *OutputTree::begin(const QStringList &folder, const QString &name)
     return start(folder, name) ? openDevice() : nullptr;
 }
 
-bool OutputTree::start(const QStringList &folder, const QString &name)
+bool OutputTree::makeFolder(const QStringList &folder)
 {
     discard();
     lastProblem = Problem::None;
     lastErrno = 0;
-    if (!openRoot() || !enterFolder(folder) || !createTemporary())
+    return openRoot() && enterFolder(folder);
+}
+
+bool OutputTree::start(const QStringList &folder, const QString &name)
+{
+    if (!makeFolder(folder) || !createTemporary())
         return false;
     fileName = name;
     return true;

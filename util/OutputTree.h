@@ -44,6 +44,10 @@ public:
     // the name that would reach it, e.g. the archive being unpacked.
     void protect(const QFileDevice &file);
 
+    // Makes `folder` (components below the root) and every folder on the
+    // way, as begin() would; false (see problem()) when it cannot.
+    bool makeFolder(const QStringList &folder);
+
     // Starts the file `name` in `folder` (components below the root; the
     // root and every folder on the way are created as needed). Returns the
     // device to write its contents to, or null (see problem()). The device
