@@ -208,6 +208,12 @@ void TestCli::reportsEachFailedItem_data()
         << QStringList{"unpack", "good.tsk", "-d", "blocked"}
         << QStringList{"good.tsk: Can NOT write 2 resource files, the first: blocked/demo/a.png (Not a directory)"}
         << QStringList{};
+#ifdef Q_OS_UNIX
+    QTest::newRow("unpack: into a new folder below one that may not be written")
+        << QStringList{"unpack", "good.tsk", "-d", "locked/new"}
+        << QStringList{"good.tsk: Can NOT write 2 resource files, the first: locked/new/demo/a.png (Permission denied)"}
+        << QStringList{"locked/new"};
+#endif
     QTest::newRow("pack: missing folder, then a good one")
         << QStringList{"pack", "nofolder", "good", "-d", "out"}
         << QStringList{"nofolder: The dir path is NOT validate."} << QStringList{};

@@ -557,6 +557,10 @@ void TestThemePacker::refusesWhatCannotBePacked()
 #ifndef Q_OS_UNIX
     QSKIP("permissions, links and names as POSIX systems have them");
 #else
+#ifdef VELMORO_PORTABLE_FILES
+    if (QByteArray(QTest::currentDataTag()).endsWith("not UTF-8"))
+        QSKIP("Qt's listing leaves out names it cannot decode: only the POSIX code sees them");
+#endif
     QFETCH(QList<QByteArray>, planted);
     QFETCH(QString, themeName);
     QFETCH(QString, archive);

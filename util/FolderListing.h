@@ -5,9 +5,7 @@
 #include <QList>
 #include <QString>
 
-#ifdef Q_OS_UNIX
-#include <dirent.h>
-#endif
+#include <memory>
 
 // One entry of a folder as a pack sees it, links followed.
 struct ListedEntry
@@ -21,12 +19,15 @@ struct ListedEntry
 };
 
 // An open folder to list, for a scan that goes down a tree. On POSIX systems
-// it holds a descriptor and each sub-folder is opened relative to its parent,
-// so a deep path (through many links) is never looked up again from the top.
+// (FolderListing_posix.cpp) it holds a descriptor and each sub-folder is
+// opened relative to its parent, so a deep path (through many links) is never
+// looked up again from the top. Elsewhere (FolderListing_qt.cpp) it goes
+// through Qt by path: a file's identity is its canonical path, and a name the
+// system's encoding cannot decode is not listed at all (Qt leaves it out).
 class ListedFolder
 {
 public:
-    ListedFolder() = default;
+    ListedFolder();
     ~ListedFolder();
     ListedFolder(ListedFolder &&other) noexcept;
     ListedFolder &operator=(ListedFolder &&other) noexcept;
@@ -35,7 +36,7 @@ public:
 
     // Opens the folder at `path`, or the sub-folder `name` of this one;
     // links are followed. On failure the result is not open and `error`
-    // holds the system's error number.
+    // holds the system's error number (0 where the system gave none).
     static ListedFolder open(const QString &path, int &error);
     ListedFolder child(const QByteArray &name, int &error) const;
 
@@ -51,12 +52,15 @@ public:
     bool list(QList<ListedEntry> &entries, int &error) const;
 
 private:
-#ifdef Q_OS_UNIX
-    static ListedFolder openAt(int parent, const char *path, int &error);
-    DIR *dir = nullptr; // the folder's descriptor and its listing
-#else
-    QString path;
-#endif
+    // How looking at one listed name went.
+    enum class Look { Found, Gone, Failed }; // Gone: a link that leads nowhere, or to itself
+
+    // The steps, one implementation per platform.
+    bool readNames(QList<QByteArray> &names, int &error) const;
+    Look lookAt(ListedEntry &entry, int &error) const;
+
+    struct Platform; // the open folder: its descriptor, or its path
+    std::unique_ptr<Platform> platform;
     quint64 dev = 0;
     quint64 ino = 0;
 };

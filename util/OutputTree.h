@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // Writes files below one folder, the root, for an unpack. The root itself may
 // be a link (the user chose it), but nothing below it is followed: a folder
 // on the way that is a link, or no folder at all, makes that one file fail,
@@ -15,9 +17,12 @@
 // renamed over its name only when complete, so a failed or cancelled write
 // leaves the older copy (if any) as it was and no partial file.
 //
-// On POSIX systems every folder is opened relative to its parent's
-// descriptor without following links (openat, O_NOFOLLOW), so nothing done
-// to the tree meanwhile can lead a write elsewhere.
+// The rules are in OutputTree.cpp; the file-system steps come in two
+// implementations. On POSIX systems (OutputTree_posix.cpp) every folder is
+// opened relative to its parent's descriptor without following links
+// (openat, O_NOFOLLOW), so nothing done to the tree meanwhile can lead a write
+// elsewhere. Elsewhere (OutputTree_qt.cpp) the same steps go through Qt by
+// path, each checked just before it is taken.
 class OutputTree
 {
 public:
@@ -68,34 +73,35 @@ public:
     int systemError() const { return lastErrno; }
 
 private:
+    // What stands at a name below the root, links not followed.
+    enum class Found { Nothing, Folder, File, Link, Special };
+
+    // The state of one implementation: open descriptors, or paths.
+    struct Platform;
+
+    // The rules, the same for both implementations (OutputTree.cpp).
     bool fail(Problem problem, int error = 0);
-    QFileDevice *openDevice();
+    bool failOnTheWay(Found found, int error);
+    bool putInPlace();
+    static QString temporaryName();
+
+    // The steps, one implementation per platform. Each returns false with
+    // fail() called, the errno taken from the call that failed.
     bool openRoot();
     bool enterFolder(const QStringList &folder);
-    int currentFolder() const;
+    bool createTemporary();
+    QFileDevice *openDevice();
+    bool hasTemporary() const;
+    bool closeTemporary();
+    bool placeIfFree();                   // false when something is there, or it cannot tell
+    Found lookAtPlace(bool &isProtected); // what is at the file's place now
+    bool replaceAtPlace(Found found);
+    void removeTemporary();
 
     QString rootPath;
     QFile file;       // the started file, on its temporary name
     QString fileName; // its final name
     Problem lastProblem = Problem::None;
     int lastErrno = 0;
-
-#ifdef Q_OS_UNIX
-    struct OpenFolder
-    {
-        QByteArray name;
-        int fd;
-    };
-    int rootFd = -1;
-    QList<OpenFolder> folders; // the folders below the root leading to the current one
-    QByteArray tempName;
-    int fileFd = -1;
-    bool hasProtected = false;
-    quint64 protectedDevice = 0;
-    quint64 protectedInode = 0;
-#else
-    QString folderPath;    // the current folder
-    QString protectedPath; // canonical path of the protected file
-    QString tempPath;
-#endif
+    std::unique_ptr<Platform> platform;
 };

@@ -1,22 +1,17 @@
 // SPDX-License-Identifier: MIT
+// On POSIX systems the file is opened without waiting and looked at through
+// its descriptor, so nothing can be swapped in between the look and the read.
 #include "RegularFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
-
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 bool openRegularFile(QFile &file, const QString &path, int &error)
 {
-#ifdef Q_OS_UNIX
-    // Opened without waiting, looked at through the descriptor (so nothing
-    // can be swapped in between), and only then read normally.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info;
     if (fd < 0 || ::fstat(fd, &info) != 0) {
@@ -32,23 +27,11 @@ bool openRegularFile(QFile &file, const QString &path, int &error)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     file.setFileName(path); // before opening: naming an open file would close it
+    errno = 0;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        error = errno;
         ::close(fd);
-        error = EBADF;
         return false;
     }
     return true;
-#else
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        error = info.isDir() ? EISDIR : EINVAL;
-        return false;
-    }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = info.exists() ? EACCES : ENOENT;
-        return false;
-    }
-    return true;
-#endif
 }
