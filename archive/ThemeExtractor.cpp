@@ -84,8 +84,7 @@ public:
     }
 
     // Writes one entry into `name` in `folder`: whole, or not at all.
-    EntryOutcome write(qint64 offset, qint64 size, const QStringList &folder,
-                       const QString &name);
+    EntryOutcome write(qint64 offset, qint64 size, const QStringList &folder, const QString &name);
 
 private:
     EntryOutcome writeSmall(qint64 offset, qint64 size, const QStringList &folder,
@@ -113,7 +112,7 @@ const char *EntryWriter::windowBytes(qint64 offset, qint64 size, int &error)
     errno = 0;
     const bool sought = archive.seek(offset);
     const qint64 got = sought ? archive.read(window.data(), windowCapacity) : -1;
-    error = got < 0 ? (errno ? errno : EIO) : 0;
+    error = got < 0 ? errno : 0;
     window.resize(qsizetype(qMax<qint64>(0, got)));
     windowStart = offset;
     return got >= size ? window.constData() : nullptr;
@@ -145,7 +144,7 @@ EntryOutcome EntryWriter::write(qint64 offset, qint64 size, const QStringList &f
         return writeSmall(offset, size, folder, name);
     errno = 0;
     if (archive.pos() != offset && !archive.seek(offset))
-        return archiveFailed(errno ? errno : EIO);
+        return archiveFailed(errno);
     QFileDevice *file = tree.begin(folder, name);
     if (!file)
         return treeFailed(tree);

@@ -64,7 +64,9 @@ public:
     bool skip(qint64 count) { return canRead(count) && take(nullptr, count); }
 
     qint64 pos() const { return position; }
-    // The errno of a read the system refused; 0 when the file merely ended.
+    // Whether the system refused a read (rather than the file ending), and
+    // its errno.
+    bool readFailed() const { return failed; }
     int readError() const { return error; }
 
 private:
@@ -92,8 +94,10 @@ private:
         block.resize(qsizetype(qMin<qint64>(blockSize, left)));
         errno = 0;
         const qint64 got = device.read(block.data(), block.size());
-        if (got < 0)
-            error = errno ? errno : EIO;
+        if (got < 0) {
+            failed = true;
+            error = errno;
+        }
         block.resize(qsizetype(qMax<qint64>(got, 0)));
         blockStart = 0;
         return got > 0;
@@ -105,6 +109,7 @@ private:
     qsizetype blockStart = 0;
     qint64 position;
     qint64 left;
+    bool failed = false;
     int error = 0;
 };
 
@@ -145,7 +150,7 @@ private:
 
 ThemeError ThemeIndexReader::damaged() const
 {
-    if (in.readError())
+    if (in.readFailed())
         return {ThemeFailure::Unreadable, QLatin1String(readFailedMessage), in.readError(),
                 QString(), QString()};
     return failure(ThemeFailure::Damaged, damagedMessage);
@@ -155,7 +160,7 @@ ThemeError ThemeIndexReader::readHeader()
 {
     QByteArray tag;
     if (!in.readBytes(ThemeFormat::tagSize, tag) || tag != ThemeFormat::tag)
-        return in.readError() ? damaged() : failure(ThemeFailure::NotArchive, noTagMessage);
+        return in.readFailed() ? damaged() : failure(ThemeFailure::NotArchive, noTagMessage);
     // Offsets are 32-bit, so no complete archive reaches 2^31 bytes.
     if (fileSize > ThemeFormat::maxArchiveSize)
         return damaged();
@@ -246,8 +251,8 @@ ThemeError ThemeIndexReader::checkContents()
     // The reader read ahead; the contents start right after the end record.
     errno = 0;
     if (!device.seek(contentStart))
-        return {ThemeFailure::Unreadable, QLatin1String(readFailedMessage), errno ? errno : EIO,
-                QString(), QString()};
+        return {ThemeFailure::Unreadable, QLatin1String(readFailedMessage), errno, QString(),
+                QString()};
     return {};
 }
 

@@ -37,7 +37,8 @@ QString shown(const QString &path)
 
 // Makes `folder` and the folders above it that are missing; returns those
 // it made, the deepest first, so they can go again when nothing went in.
-QStringList makeFolders(const QString &folder, int &error)
+// `failed` tells whether one could not be made, `error` the system's reason.
+QStringList makeFolders(const QString &folder, bool &failed, int &error)
 {
     QStringList missing;
     for (QFileInfo info(absoluteFolder(folder)); !info.exists() && !info.isRoot();
@@ -47,7 +48,8 @@ QStringList makeFolders(const QString &folder, int &error)
     for (const QString &path : std::as_const(missing)) {
         errno = 0;
         if (!QDir().mkdir(path)) {
-            error = errno ? errno : EEXIST;
+            failed = true;
+            error = errno;
             break;
         }
         made.prepend(path);
@@ -160,6 +162,7 @@ private:
     qint64 total = 0;
     QStringList madeFolders; // made for the target folder, the deepest first
     bool targetReady = false;
+    bool targetFailed = false;
     int targetError = 0;
     // The archives written in this run, by path key and by identity (one
     // file under two spellings, on a file system that ignores letter case).
@@ -223,9 +226,9 @@ void ThemeJob::Packs::scan()
 bool ThemeJob::Packs::makeTargetFolder(int i)
 {
     if (!targetReady && !job.jobTarget.folder.isEmpty())
-        madeFolders = makeFolders(job.jobTarget.folder, targetError);
+        madeFolders = makeFolders(job.jobTarget.folder, targetFailed, targetError);
     targetReady = true;
-    if (!targetError)
+    if (!targetFailed)
         return true;
     job.results[i].error = {writeFailureFor(targetError), QLatin1String(savePathMessage),
                             targetError, QString(), job.jobTarget.folder};

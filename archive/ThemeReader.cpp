@@ -120,8 +120,8 @@ bool ThemeReader::readEntry(const QString &archivePath, const QString &path, QIO
     const qint64 size = archive.index.size(found);
     errno = 0;
     if (!archive.file.seek(archive.index.offset(found)))
-        return fail({ThemeFailure::Unreadable, QLatin1String(readFailedMessage),
-                     errno ? errno : EIO, QString(), archivePath});
+        return fail({ThemeFailure::Unreadable, QLatin1String(readFailedMessage), errno, QString(),
+                     archivePath});
     QByteArray buffer(qsizetype(qBound<qint64>(1, size, copyBufferSize)), Qt::Uninitialized);
     const CopyOutcome copied = copyBytes(archive.file, out, size, buffer);
     switch (copied.result) {

@@ -455,6 +455,9 @@ void TestThemeReader::replacesExistingFiles()
     const QString out = temp->filePath(QStringLiteral("out"));
     writeFile(out + QStringLiteral("/demo/a.png"), "a much longer old file than the new one");
     writeFile(out + QStringLiteral("/demo/mine.txt"), "not in the archive");
+    // A replaced file keeps the permissions it had.
+    const auto kept = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    QFile::setPermissions(out + QStringLiteral("/demo/a.png"), kept);
     ThemeReader reader;
     reader.themeFilePath = put(QStringLiteral("demo.tsk"), demoArchive());
     reader.targetDir = out;
@@ -463,6 +466,7 @@ void TestThemeReader::replacesExistingFiles()
              (QMap<QString, QByteArray>{{"a.png", "0123456789"},
                                         {"img/bg.jpg", "abc"},
                                         {"mine.txt", "not in the archive"}}));
+    QCOMPARE(QFile::permissions(out + QStringLiteral("/demo/a.png")) & 0x7077, kept & 0x7077);
 }
 
 void TestThemeReader::reportsUnwritableEntries_data()
@@ -684,6 +688,11 @@ void TestThemeReader::writesNothingThroughWhatIsInTheWay_data()
         << build("t", {{"/sub/x", "1"}}) << "t.tsk" << QStringList{"d:t", "f:t/sub=old"}
         << "Can NOT write the resource file: %1/t/sub/x"
         << "Not a directory" << QStringList{"d:t", "f:t/sub=old"};
+    QTest::newRow("write-protected older file stays")
+        << build("t", {{"/a", "new"}, {"/b", "ok"}}) << "t.tsk"
+        << QStringList{"d:t", "f:t/a=old", "m:t/a=0444"}
+        << "Can NOT write the resource file: %1/t/a"
+        << "Permission denied" << QStringList{"d:t", "f:t/a=old", "f:t/b=ok"};
     QTest::newRow("theme folder below a folder that may not be written")
         << build("t", {{"/a", "1"}}) << "t.tsk" << QStringList{"m:.=0555"}
         << "Can NOT write the resource file: %1/t/a"

@@ -70,7 +70,8 @@ bool OutputTree::commit()
 }
 
 // What is at the file's place decides: a folder or a special file stays, and
-// so does the protected file; a link or an older file is replaced.
+// so does the protected file and an older file that may not be written; a
+// link or another older file is replaced.
 bool OutputTree::putInPlace()
 {
     // Mostly nothing is there yet (a fresh unpack): then one step puts the
@@ -84,8 +85,11 @@ bool OutputTree::putInPlace()
     switch (found) {
     case Found::Folder: return fail(Problem::System, EISDIR); // as a rename over it would say
     case Found::Special: return fail(Problem::SpecialFile);
-    case Found::Nothing:
     case Found::File:
+        if (!olderFileWritable())
+            return false;
+        break;
+    case Found::Nothing:
     case Found::Link: break;
     }
     return replaceAtPlace(found);

@@ -15,7 +15,9 @@
 // and a link, FIFO or device already at a file's place is never written
 // through. Each file is written under a temporary name in its own folder and
 // renamed over its name only when complete, so a failed or cancelled write
-// leaves the older copy (if any) as it was and no partial file.
+// leaves the older copy (if any) as it was and no partial file. An older file
+// that may not be written (write-protected) is not replaced, and one that is
+// replaced hands its permissions on to the new one.
 //
 // The rules are in OutputTree.cpp; the file-system steps come in two
 // implementations. On POSIX systems (OutputTree_posix.cpp) every folder is
@@ -95,7 +97,8 @@ private:
     bool closeTemporary();
     bool placeIfFree();                   // false when something is there, or it cannot tell
     Found lookAtPlace(bool &isProtected); // what is at the file's place now
-    bool replaceAtPlace(Found found);
+    bool olderFileWritable();             // the older file at the place may be written
+    bool replaceAtPlace(Found found);     // an older file's permissions go to the new one
     void removeTemporary();
 
     QString rootPath;

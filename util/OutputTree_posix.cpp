@@ -37,6 +37,7 @@ struct OutputTree::Platform
     QList<OpenFolder> folders; // the folders below the root leading to the current one
     QByteArray tempName;
     int fileFd = -1;
+    mode_t placeMode = 0; // of what lookAtPlace() found
     bool hasProtected = false;
     quint64 protectedDevice = 0;
     quint64 protectedInode = 0;
@@ -245,12 +246,25 @@ OutputTree::Found OutputTree::lookAtPlace(bool &isProtected)
         return Found::Nothing; // or nothing to be seen: the rename then says why
     isProtected = platform->hasProtected && info.st_dev == platform->protectedDevice
                   && info.st_ino == platform->protectedInode;
+    platform->placeMode = info.st_mode;
     return Platform::foundFor(info.st_mode);
 }
 
-bool OutputTree::replaceAtPlace(Found)
+bool OutputTree::olderFileWritable()
+{
+    return ::faccessat(platform->currentFolder(), QFile::encodeName(fileName).constData(), W_OK,
+                       AT_EACCESS)
+               == 0
+           || fail(Problem::System, errno);
+}
+
+bool OutputTree::replaceAtPlace(Found found)
 {
     const int folder = platform->currentFolder();
+    // Set-user and set-group bits stay with the older contents.
+    if (found == Found::File
+        && ::fchmodat(folder, platform->tempName.constData(), platform->placeMode & 0777, 0) != 0)
+        return fail(Problem::System, errno);
     if (::renameat(folder, platform->tempName.constData(), folder,
                    QFile::encodeName(fileName).constData())
         != 0)

@@ -135,9 +135,22 @@ OutputTree::Found OutputTree::lookAtPlace(bool &isProtected)
     return Platform::foundFor(look.kind);
 }
 
+bool OutputTree::olderFileWritable()
+{
+    // Opened for appending and closed again, so the system says why it may not.
+    QFile older(platform->folderPath + QLatin1Char('/') + fileName);
+    errno = 0;
+    return older.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)
+           || fail(Problem::System, errno);
+}
+
 bool OutputTree::replaceAtPlace(Found found)
 {
     const QString target = platform->folderPath + QLatin1Char('/') + fileName;
+    errno = 0;
+    if (found == Found::File
+        && !QFile::setPermissions(platform->tempPath, QFile::permissions(target)))
+        return fail(Problem::System, errno);
     const auto renameTemporary = [this, &target] {
         errno = 0;
         if (!QFile::rename(platform->tempPath, target))
