@@ -21,6 +21,42 @@ bool isInvisibleControl(char32_t c)
            || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
+// Appends to `escaped` how the character at `i` (one unit, or a surrogate
+// pair) must be shown when not as it is, and returns how many units it takes.
+// `ascii` tells whether a character shown as it is was plain ASCII.
+qsizetype escapeAt(QStringView text, qsizetype i, Backslashes backslashes, QByteArray &escaped,
+                   bool &ascii)
+{
+    const char16_t unit = text[i].unicode();
+    ascii = unit < 0x80;
+    if (unit >= 0x20 && unit < 0x7F) { // printable ASCII: most names are nothing else
+        if (unit == '\\' && backslashes == Backslashes::Doubled)
+            escaped.append("\\\\", 2);
+        return 1;
+    }
+    if (unit < 0x20 || unit == 0x7F) {
+        static const char letters[] = "abtnvfr"; // \a (7) to \r (13)
+        if (unit >= 7 && unit <= 13)
+            escaped.append('\\').append(letters[unit - 7]);
+        else
+            appendOctal(escaped, uchar(unit));
+        return 1;
+    }
+    const int invalid = ThemeNames::invalidByteAt(text, i);
+    if (invalid >= 0) {
+        appendOctal(escaped, uchar(invalid));
+        return 1;
+    }
+    const bool pair =
+        text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    const char32_t c = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : unit;
+    if (isInvisibleControl(c)) {
+        for (const char byte : text.mid(i, pair ? 2 : 1).toUtf8())
+            appendOctal(escaped, uchar(byte));
+    }
+    return pair ? 2 : 1;
+}
+
 } // namespace
 
 void appendForTerminal(QByteArray &out, QStringView text, Backslashes backslashes)
@@ -42,48 +78,20 @@ void appendForTerminal(QByteArray &out, QStringView text, Backslashes backslashe
             out.append(run.toUtf8());
         }
     };
-    const auto escape = [&](qsizetype at, qsizetype length, auto &&write) {
-        endRun(at);
-        write();
-        runStart = at + length;
-        runIsAscii = true;
-    };
-
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit >= 0x20 && unit < 0x7F) { // printable ASCII: most names are nothing else
-            if (unit == '\\' && backslashes == Backslashes::Doubled)
-                escape(i, 1, [&] { out.append("\\\\", 2); });
-            continue;
-        }
-        if (unit < 0x20 || unit == 0x7F) {
-            static const char letters[] = "abtnvfr"; // \a (7) to \r (13)
-            escape(i, 1, [&] {
-                if (unit >= 7 && unit <= 13)
-                    out.append('\\').append(letters[unit - 7]);
-                else
-                    appendOctal(out, uchar(unit));
-            });
-            continue;
-        }
-        const int invalid = ThemeNames::invalidByteAt(text, i);
-        if (invalid >= 0) {
-            escape(i, 1, [&] { appendOctal(out, uchar(invalid)); });
-            continue;
-        }
-        const bool pair =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const char32_t c = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : unit;
-        if (isInvisibleControl(c)) {
-            escape(i, pair ? 2 : 1, [&] {
-                for (const char byte : text.mid(i, pair ? 2 : 1).toUtf8())
-                    appendOctal(out, uchar(byte));
-            });
-        } else {
+    QByteArray escaped;
+    for (qsizetype i = 0; i < text.size();) {
+        bool ascii = true;
+        const qsizetype length = escapeAt(text, i, backslashes, escaped, ascii);
+        if (!escaped.isEmpty()) {
+            endRun(i);
+            out += escaped;
+            escaped.clear();
+            runStart = i + length;
+            runIsAscii = true;
+        } else if (!ascii) {
             runIsAscii = false;
         }
-        if (pair)
-            ++i;
+        i += length;
     }
     endRun(text.size());
 }
