@@ -121,7 +121,7 @@ ThemeError writeContents(QIODevice &archive, const ThemeScan &scan, const QByteA
             break;
         if (hooks.entryStarted)
             hooks.entryStarted(QString::fromUtf8(scan.encodedName(file)));
-        const ThemeError copied = copyResource(output, scan, file, archivePath);
+        ThemeError copied = copyResource(output, scan, file, archivePath);
         if (copied.failed())
             return copied;
         if (file.size == 0)
@@ -166,7 +166,7 @@ ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
         return {writeFailureFor(error), QLatin1String(savePathMessage), error, QString(),
                 archivePath};
     }
-    const ThemeError written = writeContents(archive, scan, theme, archivePath, hooks);
+    ThemeError written = writeContents(archive, scan, theme, archivePath, hooks);
     if (written.failed()) {
         archive.cancelWriting();
         return written;

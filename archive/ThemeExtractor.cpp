@@ -229,7 +229,7 @@ ThemeError Extraction::failures() const
 
 ThemeError Extraction::run(const QList<qsizetype> &chosen)
 {
-    const ThemeError cancelled{ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0,
+    ThemeError cancelled{ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0,
                                QString(), QString()};
     qint64 total = 0;
     qint64 largest = 0;
