@@ -229,8 +229,8 @@ ThemeError Extraction::failures() const
 
 ThemeError Extraction::run(const QList<qsizetype> &chosen)
 {
-    ThemeError cancelled{ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0,
-                               QString(), QString()};
+    ThemeError cancelled{ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0, QString(),
+                         QString()};
     qint64 total = 0;
     qint64 largest = 0;
     for (const qsizetype i : chosen) {
