@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
@@ -37,6 +38,8 @@ private slots:
     void showsIcons();
     void previewsFirstSelectedRow();
     void clearsPreviewWithItsRow();
+    void followsArchiveOnDisk_data();
+    void followsArchiveOnDisk();
     void keepsSizeAndTypeInView();
     void summarisesTheme();
 
@@ -274,6 +277,69 @@ void TestPreview::clearsPreviewWithItsRow()
     click("removeThemeFileButton");
     QCOMPARE(files->rowCount(), 0);
     QCOMPARE(tree()->topLevelItemCount(), 0);
+}
+
+void TestPreview::followsArchiveOnDisk_data()
+{
+    QTest::addColumn<QStringList>("steps"); // what happens to the archive, in order
+    QTest::addColumn<QString>("tip");       // the name cell's tooltip after them
+    QTest::addColumn<QString>("tree");      // "" for none
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("shown"); // by the pane beside the tree
+
+    const QString repacked = "demo2{img{bg.png[294 B|.png]},a.txt[3 B|.txt]}";
+    const QString repackedSummary = "demo2 · 版本 1.0.0 · 2 个资源 · 共 297 B";
+    const QString hint = "message:选择一个资源文件即可在这里预览。";
+    QTest::newRow("packed again in place")
+        << QStringList{"in place"} << "demo2" << repacked << repackedSummary << "text:new";
+    QTest::newRow("packed again, renamed over it")
+        << QStringList{"renamed over"} << "demo2" << repacked << repackedSummary << "text:new";
+    QTest::newRow("removed")
+        << QStringList{"removed"}
+        << "demo\n找不到这个主题文件：它已被删除、移动或改名。文件回到原处时，这一行会自动恢复。"
+        << ""
+        << "demo · 主题文件已不存在" << hint;
+    QTest::newRow("damaged") << QStringList{"damaged"}
+                             << "demo\n主题文件已损坏，没有解压。请重新获取这个主题文件。"
+                             << ""
+                             << "demo · 主题文件现在无法读取" << hint;
+    QTest::newRow("removed, then back") << QStringList{"removed", "renamed over"} << "demo2"
+                                        << repacked << repackedSummary << "text:new";
+}
+
+// A listed archive packed again, removed or damaged on disk shows as it is
+// now: the row, the tree, the sizes, the summary and the pane.
+void TestPreview::followsArchiveOnDisk()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, tip);
+    QFETCH(QString, tree);
+    QFETCH(QString, summary);
+    QFETCH(QString, shown);
+    previewArchive({{"/img/bg.png", QByteArray(290, 'p')}, {"/a.txt", "old"}});
+    choose({"a.txt"});
+    const QByteArray again =
+        build("demo2", {{"/img/bg.png", QByteArray(294, 'p')}, {"/a.txt", "new"}});
+    QTableWidgetItem *name = table("themeFileTable")->item(0, 0);
+    for (const QString &step : steps) {
+        const QString before = name->toolTip();
+        if (step == QLatin1String("in place")) {
+            writeFile(path("t.tsk"), again);
+        } else if (step == QLatin1String("renamed over")) { // as packers and editors save
+            QSaveFile file(path("t.tsk"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(again) && file.commit());
+        } else if (step == QLatin1String("removed")) {
+            QVERIFY(QFile::remove(path("t.tsk")));
+        } else {
+            writeFile(path("t.tsk"), again.left(again.size() - 5));
+        }
+        QTRY_VERIFY(name->toolTip() != before);
+    }
+    QCOMPARE(name->toolTip(), tip);
+    QCOMPARE(name->data(Qt::ForegroundRole).isValid(), tree.isEmpty()); // greyed
+    QCOMPARE(tree.isEmpty() ? QString() : dump(this->tree()->topLevelItem(0)), tree);
+    QCOMPARE(widget<QLabel>("resourceSummaryLabel")->toolTip(), summary);
+    QCOMPARE(paneText(), shown);
 }
 
 // At the window's first size, a long theme name and long resource names

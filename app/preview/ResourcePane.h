@@ -66,7 +66,13 @@ public:
 
     // Fills the tree for the theme, from what its row holds; the archive is
     // not opened again. The filter typed for the last theme applies to it.
+    // Shown again (its archive changed on disk), the resource that was
+    // current stays so, and is read again.
     void showTheme(const PreviewedTheme &theme);
+
+    // The theme's archive cannot be read any more: no tree, and the summary
+    // says why (`state`).
+    void showUnavailableTheme(const PreviewedTheme &theme, const QString &state);
 
     // Inserts one resource below `parent` while the tree is filled: `path` is
     // what remains of its path below that row, `size` its size.
@@ -96,6 +102,7 @@ private:
     void createPreviewSplitter();
     void createResourceActions();
     void showResourceSummary(const QString &version);
+    QString currentResource() const;
     QString extractForDesktop(const QStringList &names, QString &themeName);
     QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
 
@@ -112,9 +119,10 @@ private:
     QIcon themeIcon;
     DialogSeam *dialogs;
 
-    QString previewedArchive;   // the archive the pane shows, as its row holds it
-    QString previewedTheme;     // and its theme name
-    QVariantMap previewedSizes; // and its ResourceSizeMap
+    QString previewedArchive;          // the archive the pane shows, as its row holds it
+    QString previewedTheme;            // and its theme name
+    QVariantMap previewedSizes;        // and its ResourceSizeMap
+    QString resourceBeforeUnavailable; // current when its archive became unreadable
     ResourceTreeFilter resourceFilter;
 
     // While the tree is filled: each item's children by name (the first
