@@ -4,6 +4,7 @@
 // window.
 
 #include "GuiTestBase.h"
+#include "app/preview/ResourceTree.h"
 #include "app/preview/ResourceViewer.h"
 #include "util/FormatSize.h"
 
@@ -658,7 +659,7 @@ void TestPreview::opensWithDesktop()
     };
 
     QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/bg.png"));
-    QCOMPARE(dialogs.openedUrls.size(), 1);
+    QTRY_COMPARE(dialogs.openedUrls.size(), 1); // once its copy is made
     const QString opened = dialogs.openedUrls[0].toLocalFile();
     QVERIFY2(opened.endsWith(QLatin1String("/demo/img/bg.png")), qPrintable(opened));
     QCOMPARE(readFile(opened), QByteArray("picture"));
@@ -667,20 +668,27 @@ void TestPreview::opensWithDesktop()
     const QString scratch =
         QDir::tempPath() + QLatin1Char('/')
         + QDir(QDir::tempPath()).relativeFilePath(opened).section(QLatin1Char('/'), 0, 0);
-    QVERIFY(scratch.startsWith(QDir::tempPath() + QLatin1String("/velmoro-")));
+    // Named with its owner, so a later Velmoro knows whether that one still runs.
+    QVERIFY(scratch.startsWith(
+        QDir::tempPath() + QStringLiteral("/velmoro-%1-").arg(QCoreApplication::applicationPid())));
 
     QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/icons"));
-    QCOMPARE(dialogs.openedUrls.size(), 1); // a folder only opens in the tree
+    // A copy that an application changed is made again.
+    writeFile(opened, "edited");
+    QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/bg.png"));
+    QTRY_COMPARE(dialogs.openedUrls.size(), 2); // the folder opened nothing
+    QCOMPARE(dialogs.openedUrls[1].toLocalFile(), opened);
+    QCOMPARE(readFile(opened), QByteArray("picture"));
 
     tree()->setFocus();
     tree()->setCurrentItem(treeRow("img/icons/a.png"));
     QTest::keyClick(tree(), Qt::Key_Return);
-    QCOMPARE(dialogs.openedUrls.size(), 2);
-    QCOMPARE(readFile(dialogs.openedUrls[1].toLocalFile()), QByteArray("a"));
+    QTRY_COMPARE(dialogs.openedUrls.size(), 3);
+    QCOMPARE(readFile(dialogs.openedUrls[2].toLocalFile()), QByteArray("a"));
 
     dialogs.applicationFound = false;
     widget<QAction>("openResourceAction")->trigger();
-    QCOMPARE(dialogs.messages.size(), 1);
+    QTRY_COMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].text,
              QStringLiteral("系统中没有可以打开 img/icons/a.png 的程序。"));
 
@@ -703,12 +711,18 @@ void TestPreview::copiesPaths()
 void TestPreview::dragsCopiesOut()
 {
     previewArchive({{"/img/bg.png", "b"}, {"/img/more.tsk", demoArchive()}, {"/theme.xml", "x"}});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     choose({"img", "img/bg.png", "theme.xml"});
-    std::unique_ptr<QMimeData> data(
-        tree()->model()->mimeData(tree()->selectionModel()->selectedIndexes()));
-    QVERIFY(data);
+    QMimeData data;
+    widget<ResourceTree>("resourceTree")->runDrag = [&data](QMimeData *dragged) {
+        for (const QString &format : dragged->formats())
+            data.setData(format, dragged->data(format));
+        return Qt::CopyAction;
+    };
+    dragOut(treeRow("img"));
     QStringList files;
-    for (const QUrl &url : data->urls())
+    for (const QUrl &url : data.urls())
         files.append(url.toLocalFile());
     files.sort();
     QCOMPARE(files.size(), 2); // bg.png goes with its folder
@@ -721,11 +735,11 @@ void TestPreview::dragsCopiesOut()
     for (const char *name : {"themeFileTable", "themeFolderTable"}) {
         QTableWidget *target = table(name);
         const int rows = target->rowCount();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(target->viewport(), &enter);
         QVERIFY(!enter.isAccepted());
-        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target->viewport(), &drop);
         QCOMPARE(target->rowCount(), rows);
     }

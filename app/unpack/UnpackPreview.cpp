@@ -18,6 +18,7 @@ void Velmoro::createResourcePane()
     resourcePane->runGoing = [this] { return isRunning(); };
     resourcePane->startRun = [this](ThemeRun run) { startRun(std::move(run)); };
     resourcePane->extractStartFolder = [this] { return workDirEdit->text(); };
+    resourcePane->progressDialogDelay = [this] { return progressDialogDelay; };
 }
 
 void Velmoro::prevThemeResFiles()
