@@ -84,8 +84,7 @@ public:
     }
 
     // Writes one entry into `name` in `folder`: whole, or not at all.
-    EntryOutcome write(qint64 offset, qint64 size, const QStringList &folder,
-                       const QString &name);
+    EntryOutcome write(qint64 offset, qint64 size, const QStringList &folder, const QString &name);
 
 private:
     EntryOutcome writeSmall(qint64 offset, qint64 size, const QStringList &folder,
