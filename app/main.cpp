@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include "app/preview/ScratchFolder.h"
 #include "app/window/Velmoro.h"
+#include "app/window/WindowProcess.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -27,6 +30,20 @@ static void useFullIconTheme()
     }
 }
 
+// The system asks the process to end (the session ends, Ctrl+C, the
+// terminal closed): the window ends as closing it does. Boxes and dialogs
+// open over it are closed first, as their own close buttons would, so the
+// window is the last to go and the event loop ends with it.
+static void endAsClosing(Velmoro &window)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *other : windows) {
+        if (other != &window && other->isVisible())
+            other->close();
+    }
+    window.close();
+}
+
 int main(int argc, char *argv[])
 {
 #ifdef Q_OS_UNIX
@@ -43,7 +60,12 @@ int main(int argc, char *argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&toolkitTexts);
     useFullIconTheme();
+    // Watched before anything is made that an ending must take away.
+    EndRequests endRequests;
+    removeAbandonedScratchFolders(QDir::tempPath());
     Velmoro window;
+    QObject::connect(&endRequests, &EndRequests::requested, &window,
+                     [&window] { endAsClosing(window); });
     window.show();
     // Folders and theme archives named on the command line (as a file
     // manager passes them) are listed as if they had been dropped, once the
@@ -52,5 +74,7 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(
         &window, [&window] { window.openPaths(QApplication::arguments().mid(1)); },
         Qt::QueuedConnection);
-    return app.exec();
+    const int code = app.exec();
+    // Ended by a signal: said as a shell says it, as velmoro-cli does.
+    return endRequests.signalNumber() ? 128 + endRequests.signalNumber() : code;
 }

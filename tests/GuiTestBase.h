@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <functional>
@@ -185,6 +186,20 @@ protected:
         waitForRunEnd();
     }
 
+    // Presses on the name of the preview tree's row, moves far enough to
+    // start a drag of the rows chosen, and lets go.
+    void dragOut(QTreeWidgetItem *row)
+    {
+        QTreeWidget *tree = row->treeWidget();
+        const QPoint at(tree->columnViewportPosition(0) + tree->columnWidth(0) - 5,
+                        tree->visualItemRect(row).center().y());
+        const QPoint away = at + QPoint(0, 2 * QApplication::startDragDistance());
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(tree->viewport(), at + QPoint(0, 1)); // the view gets ready to drag
+        QTest::mouseMove(tree->viewport(), away);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, away);
+    }
+
     QScopedPointer<QTemporaryDir> temp;
     std::unique_ptr<Velmoro> window;
     ScriptedDialogs dialogs;
@@ -192,9 +207,16 @@ protected:
 private slots:
     void init()
     {
-        temp.reset(new QTemporaryDir);
+        // In the system's temporary folder, not in the last test's (see below).
+        static const QString systemTemp = QDir::tempPath();
+        temp.reset(new QTemporaryDir(systemTemp + QLatin1Char('/')
+                                     + QCoreApplication::applicationName()
+                                     + QStringLiteral("-XXXXXX")));
         QVERIFY(temp->isValid());
         qputenv("XDG_DATA_HOME", path(QStringLiteral("data")).toUtf8());
+        // The window's copies for the desktop go there, so a test sees all it left.
+        QDir().mkpath(path(QStringLiteral("tmp")));
+        qputenv("TMPDIR", path(QStringLiteral("tmp")).toUtf8());
         dialogs = ScriptedDialogs();
         newWindow();
     }

@@ -4,8 +4,11 @@
 // the buttons: paths from the command line and the Delete key.
 
 #include "GuiTestBase.h"
+#include "app/preview/ResourceTree.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QTabWidget>
 #include <QTimer>
@@ -74,6 +77,40 @@ private:
     QTimer ticker;
 };
 
+// How long the calling thread has waited for a processor so far, in
+// milliseconds; 0 where the system does not tell.
+qint64 waitedForProcessor()
+{
+    QFile stats(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!stats.open(QIODevice::ReadOnly))
+        return 0;
+    return stats.readAll().split(' ').value(1).trimmed().toLongLong() / 1000000;
+}
+
+// The longest the window's event loop went without running, while it lives.
+// Time it waited for a processor that other programs held is left out: a
+// loaded machine must not decide what the window's own work does.
+class StallMeter : public QObject
+{
+public:
+    StallMeter()
+    {
+        clock.start();
+        QObject::connect(&ticker, &QTimer::timeout, this, [this] {
+            const qint64 waited = waitedForProcessor();
+            longest = qMax(longest, clock.restart() - (waited - lastWaited));
+            lastWaited = waited;
+        });
+        ticker.start(10);
+    }
+    qint64 longest = 0;
+
+private:
+    QElapsedTimer clock;
+    QTimer ticker;
+    qint64 lastWaited = waitedForProcessor();
+};
+
 void pressCancel(QWidget *dialog)
 {
     for (QPushButton *button : dialog->findChildren<QPushButton *>())
@@ -101,6 +138,8 @@ private slots:
     void quittingDuringRunCancelsIt_data();
     void quittingDuringRunCancelsIt();
     void showsNoDialogForShortRuns();
+    void copiesForDesktopInBackground_data();
+    void copiesForDesktopInBackground();
     void opensPathsFromCommandLine_data();
     void opensPathsFromCommandLine();
     void deleteKeyRemovesRows();
@@ -266,6 +305,83 @@ void TestLongRun::showsNoDialogForShortRuns()
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].kind, WindowMessage::Kind::Information);
     QVERIFY(QFileInfo::exists(path("out/blue.tsk")));
+}
+
+void TestLongRun::copiesForDesktopInBackground_data()
+{
+    QTest::addColumn<QString>("use");    // "drag" or "open"
+    QTest::addColumn<QString>("row");    // the resource, "" for the theme's row
+    QTest::addColumn<QString>("ending"); // a drag's: "dropped", "refused" or "let go"
+    QTest::newRow("resource dragged out") << "drag"
+                                          << "big"
+                                          << "dropped";
+    QTest::newRow("theme row dragged out") << "drag"
+                                           << ""
+                                           << "dropped";
+    QTest::newRow("drag nobody takes") << "drag"
+                                       << "big"
+                                       << "refused";
+    QTest::newRow("drag let go while copying") << "drag"
+                                               << "big"
+                                               << "let go";
+    QTest::newRow("resource opened") << "open"
+                                     << "big"
+                                     << "";
+}
+
+// A 1 GiB resource is copied for the desktop while the window's event loop
+// runs on, with the progress dialog; a copy handed out is handed out again
+// at once, and a drag given up leaves nothing new behind.
+void TestLongRun::copiesForDesktopInBackground()
+{
+    QFETCH(QString, use);
+    QFETCH(QString, row);
+    QFETCH(QString, ending);
+    makeSparseArchive(path("in/huge.tsk"), qint64(1) << 30);
+    addArchives({"in/huge.tsk"});
+    widget<QTableWidget>("themeFileTable")->selectRow(0);
+    auto *tree = widget<ResourceTree>("resourceTree");
+    QTreeWidgetItem *item = tree->topLevelItem(0);
+    if (!row.isEmpty())
+        item = tree->findItems(row, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    tree->setCurrentItem(item);
+    const QStringList before = listAll(path("tmp"));
+    QStringList handedOut;
+    tree->runDrag = [&handedOut, ending](QMimeData *data) {
+        for (const QUrl &url : data->urls())
+            handedOut.append(url.toLocalFile());
+        return ending == QLatin1String("dropped") ? Qt::CopyAction : Qt::IgnoreAction;
+    };
+    const auto handOut = [&] {
+        if (use == QLatin1String("drag"))
+            return dragOut(item);
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialogs.openedUrls.isEmpty(), 60000);
+        handedOut.append(dialogs.openedUrls.takeFirst().toLocalFile());
+    };
+
+    StallMeter meter;
+    WhileProgressShows letGo(60, [tree, ending](QWidget *) {
+        if (ending == QLatin1String("let go"))
+            QTest::mouseRelease(tree->viewport(), Qt::LeftButton);
+    });
+    handOut();
+    QVERIFY2(meter.longest <= 100, qPrintable(QString::number(meter.longest)));
+    QVERIFY(letGo.dialogSeen);
+    if (ending == QLatin1String("refused") || ending == QLatin1String("let go")) {
+        QTRY_COMPARE(listAll(path("tmp")), before);
+        return;
+    }
+    QCOMPARE(handedOut.size(), 1);
+    const QString copy = handedOut[0] + (row.isEmpty() ? "/big" : "");
+    QCOMPARE(QFileInfo(copy).size(), qint64(1) << 30);
+
+    ShownWindows shown;
+    handOut();
+    QCOMPARE(handedOut.size(), 2);
+    QCOMPARE(handedOut[1], handedOut[0]);
+    QVERIFY2(!shown.names.contains(QStringLiteral("progressDialog")), "copied again");
 }
 
 void TestLongRun::opensPathsFromCommandLine_data()

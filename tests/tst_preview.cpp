@@ -4,6 +4,7 @@
 // window.
 
 #include "GuiTestBase.h"
+#include "app/preview/ResourceTree.h"
 #include "app/preview/ResourceViewer.h"
 #include "util/FormatSize.h"
 
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
@@ -37,6 +39,8 @@ private slots:
     void showsIcons();
     void previewsFirstSelectedRow();
     void clearsPreviewWithItsRow();
+    void followsArchiveOnDisk_data();
+    void followsArchiveOnDisk();
     void keepsSizeAndTypeInView();
     void summarisesTheme();
 
@@ -274,6 +278,69 @@ void TestPreview::clearsPreviewWithItsRow()
     click("removeThemeFileButton");
     QCOMPARE(files->rowCount(), 0);
     QCOMPARE(tree()->topLevelItemCount(), 0);
+}
+
+void TestPreview::followsArchiveOnDisk_data()
+{
+    QTest::addColumn<QStringList>("steps"); // what happens to the archive, in order
+    QTest::addColumn<QString>("tip");       // the name cell's tooltip after them
+    QTest::addColumn<QString>("tree");      // "" for none
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("shown"); // by the pane beside the tree
+
+    const QString repacked = "demo2{img{bg.png[294 B|.png]},a.txt[3 B|.txt]}";
+    const QString repackedSummary = "demo2 · 版本 1.0.0 · 2 个资源 · 共 297 B";
+    const QString hint = "message:选择一个资源文件即可在这里预览。";
+    QTest::newRow("packed again in place")
+        << QStringList{"in place"} << "demo2" << repacked << repackedSummary << "text:new";
+    QTest::newRow("packed again, renamed over it")
+        << QStringList{"renamed over"} << "demo2" << repacked << repackedSummary << "text:new";
+    QTest::newRow("removed")
+        << QStringList{"removed"}
+        << "demo\n找不到这个主题文件：它已被删除、移动或改名。文件回到原处时，这一行会自动恢复。"
+        << ""
+        << "demo · 主题文件已不存在" << hint;
+    QTest::newRow("damaged") << QStringList{"damaged"}
+                             << "demo\n主题文件已损坏，没有解压。请重新获取这个主题文件。"
+                             << ""
+                             << "demo · 主题文件现在无法读取" << hint;
+    QTest::newRow("removed, then back") << QStringList{"removed", "renamed over"} << "demo2"
+                                        << repacked << repackedSummary << "text:new";
+}
+
+// A listed archive packed again, removed or damaged on disk shows as it is
+// now: the row, the tree, the sizes, the summary and the pane.
+void TestPreview::followsArchiveOnDisk()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, tip);
+    QFETCH(QString, tree);
+    QFETCH(QString, summary);
+    QFETCH(QString, shown);
+    previewArchive({{"/img/bg.png", QByteArray(290, 'p')}, {"/a.txt", "old"}});
+    choose({"a.txt"});
+    const QByteArray again =
+        build("demo2", {{"/img/bg.png", QByteArray(294, 'p')}, {"/a.txt", "new"}});
+    QTableWidgetItem *name = table("themeFileTable")->item(0, 0);
+    for (const QString &step : steps) {
+        const QString before = name->toolTip();
+        if (step == QLatin1String("in place")) {
+            writeFile(path("t.tsk"), again);
+        } else if (step == QLatin1String("renamed over")) { // as packers and editors save
+            QSaveFile file(path("t.tsk"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(again) && file.commit());
+        } else if (step == QLatin1String("removed")) {
+            QVERIFY(QFile::remove(path("t.tsk")));
+        } else {
+            writeFile(path("t.tsk"), again.left(again.size() - 5));
+        }
+        QTRY_VERIFY(name->toolTip() != before);
+    }
+    QCOMPARE(name->toolTip(), tip);
+    QCOMPARE(name->data(Qt::ForegroundRole).isValid(), tree.isEmpty()); // greyed
+    QCOMPARE(tree.isEmpty() ? QString() : dump(this->tree()->topLevelItem(0)), tree);
+    QCOMPARE(widget<QLabel>("resourceSummaryLabel")->toolTip(), summary);
+    QCOMPARE(paneText(), shown);
 }
 
 // At the window's first size, a long theme name and long resource names
@@ -592,7 +659,7 @@ void TestPreview::opensWithDesktop()
     };
 
     QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/bg.png"));
-    QCOMPARE(dialogs.openedUrls.size(), 1);
+    QTRY_COMPARE(dialogs.openedUrls.size(), 1); // once its copy is made
     const QString opened = dialogs.openedUrls[0].toLocalFile();
     QVERIFY2(opened.endsWith(QLatin1String("/demo/img/bg.png")), qPrintable(opened));
     QCOMPARE(readFile(opened), QByteArray("picture"));
@@ -601,20 +668,27 @@ void TestPreview::opensWithDesktop()
     const QString scratch =
         QDir::tempPath() + QLatin1Char('/')
         + QDir(QDir::tempPath()).relativeFilePath(opened).section(QLatin1Char('/'), 0, 0);
-    QVERIFY(scratch.startsWith(QDir::tempPath() + QLatin1String("/velmoro-")));
+    // Named with its owner, so a later Velmoro knows whether that one still runs.
+    QVERIFY(scratch.startsWith(
+        QDir::tempPath() + QStringLiteral("/velmoro-%1-").arg(QCoreApplication::applicationPid())));
 
     QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/icons"));
-    QCOMPARE(dialogs.openedUrls.size(), 1); // a folder only opens in the tree
+    // A copy that an application changed is made again.
+    writeFile(opened, "edited");
+    QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, centreOf("img/bg.png"));
+    QTRY_COMPARE(dialogs.openedUrls.size(), 2); // the folder opened nothing
+    QCOMPARE(dialogs.openedUrls[1].toLocalFile(), opened);
+    QCOMPARE(readFile(opened), QByteArray("picture"));
 
     tree()->setFocus();
     tree()->setCurrentItem(treeRow("img/icons/a.png"));
     QTest::keyClick(tree(), Qt::Key_Return);
-    QCOMPARE(dialogs.openedUrls.size(), 2);
-    QCOMPARE(readFile(dialogs.openedUrls[1].toLocalFile()), QByteArray("a"));
+    QTRY_COMPARE(dialogs.openedUrls.size(), 3);
+    QCOMPARE(readFile(dialogs.openedUrls[2].toLocalFile()), QByteArray("a"));
 
     dialogs.applicationFound = false;
     widget<QAction>("openResourceAction")->trigger();
-    QCOMPARE(dialogs.messages.size(), 1);
+    QTRY_COMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].text,
              QStringLiteral("系统中没有可以打开 img/icons/a.png 的程序。"));
 
@@ -637,12 +711,18 @@ void TestPreview::copiesPaths()
 void TestPreview::dragsCopiesOut()
 {
     previewArchive({{"/img/bg.png", "b"}, {"/img/more.tsk", demoArchive()}, {"/theme.xml", "x"}});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     choose({"img", "img/bg.png", "theme.xml"});
-    std::unique_ptr<QMimeData> data(
-        tree()->model()->mimeData(tree()->selectionModel()->selectedIndexes()));
-    QVERIFY(data);
+    QMimeData data;
+    widget<ResourceTree>("resourceTree")->runDrag = [&data](QMimeData *dragged) {
+        for (const QString &format : dragged->formats())
+            data.setData(format, dragged->data(format));
+        return Qt::CopyAction;
+    };
+    dragOut(treeRow("img"));
     QStringList files;
-    for (const QUrl &url : data->urls())
+    for (const QUrl &url : data.urls())
         files.append(url.toLocalFile());
     files.sort();
     QCOMPARE(files.size(), 2); // bg.png goes with its folder
@@ -655,11 +735,11 @@ void TestPreview::dragsCopiesOut()
     for (const char *name : {"themeFileTable", "themeFolderTable"}) {
         QTableWidget *target = table(name);
         const int rows = target->rowCount();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton,
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(target->viewport(), &enter);
         QVERIFY(!enter.isAccepted());
-        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target->viewport(), &drop);
         QCOMPARE(target->rowCount(), rows);
     }

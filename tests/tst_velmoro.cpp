@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMetaMethod>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -26,6 +27,9 @@
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/resource.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <signal.h>
 #endif
 
 using namespace TestArchive;
@@ -75,6 +79,8 @@ private slots:
     void leavesFieldEmptyForUnreadableSettings();
     void fallsBackWhenSettingsFolderCannotBeMade();
     void exitActionSavesSettings();
+    void endsAsClosingOnSignal_data();
+    void endsAsClosingOnSignal();
 };
 
 void TestVelmoro::buildsWindow()
@@ -934,6 +940,61 @@ void TestVelmoro::exitActionSavesSettings()
     widget<QAction>("exitAction")->trigger();
     QVERIFY(!window->isVisible());
     QCOMPARE(readFile(settingsFile()), QByteArray("/chosen"));
+}
+
+void TestVelmoro::endsAsClosingOnSignal_data()
+{
+    QTest::addColumn<int>("signalNumber");
+#ifdef Q_OS_UNIX
+    QTest::newRow("SIGTERM: the session ends") << int(SIGTERM);
+    QTest::newRow("SIGINT: Ctrl+C") << int(SIGINT);
+    QTest::newRow("SIGHUP: the terminal closed") << int(SIGHUP);
+#endif
+}
+
+// The window ended by a signal saves its setting and removes its temporary
+// folder, as closing it does. At start-up it removes the temporary folders
+// of Velmoro processes that no longer run, and nothing else.
+void TestVelmoro::endsAsClosingOnSignal()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals");
+#else
+    QFETCH(int, signalNumber);
+    const QString tmp = path("tmp");
+    // No process has so large an id: these were left behind.
+    const QString left = tmp + "/velmoro-999999999-aB3dE9";
+    QVERIFY(writeFile(left + "/1/demo/a.png", "a") && writeFile(path("precious/keep"), "k"));
+    QVERIFY(QFile::link(path("precious"), left + "/1/demo/link"));
+    // Not to be removed: a process's that runs (this test's window's too), a
+    // link, another name.
+    const QString running =
+        QStringLiteral("velmoro-%1-Xy12Zw").arg(QCoreApplication::applicationPid());
+    QVERIFY(QDir(tmp).mkdir(running) && QDir(tmp).mkdir("velmoro-notes"));
+    QVERIFY(QFile::link(path("precious"), tmp + "/velmoro-999999998-Lnk123"));
+    QStringList kept = QDir(tmp).entryList({"velmoro-*"}, QDir::AllEntries | QDir::System);
+    kept.removeOne("velmoro-999999999-aB3dE9");
+
+    QProcess velmoro;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("HOME", path("home"));
+    environment.insert("XDG_DATA_HOME", path("data"));
+    environment.insert("TMPDIR", tmp);
+    velmoro.setProcessEnvironment(environment);
+    velmoro.start(VELMORO_WINDOW, QStringList());
+    QVERIFY(velmoro.waitForStarted());
+    const QString own = QStringLiteral("velmoro-%1-*").arg(velmoro.processId());
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(tmp).entryList({own}, QDir::Dirs).size(), 1, 30000);
+    QCOMPARE(::kill(pid_t(velmoro.processId()), signalNumber), 0);
+    QVERIFY(velmoro.waitForFinished(30000));
+
+    QCOMPARE(velmoro.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(velmoro.exitCode(), 128 + signalNumber);
+    QCOMPARE(readFile(settingsFile()), path("home").toUtf8());
+    QCOMPARE(QDir(tmp).entryList({"velmoro-*"}, QDir::AllEntries | QDir::System), kept);
+    QCOMPARE(readFile(path("precious/keep")), QByteArray("k"));
+#endif
 }
 
 QTEST_MAIN(TestVelmoro)

@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: MIT
-// What the tree's rows can be used for: opened with the desktop's
-// application, extracted into a chosen folder, their paths copied, dragged
-// out to other programs as files.
+// What the tree's rows can be used for: extracted into a chosen folder, their
+// paths copied; opened and dragged out in ResourceDesktop.cpp.
 
 #include "ResourcePane.h"
 
 #include "ResourcePaths.h"
 #include "ResourceTree.h"
 #include "app/run/BackgroundRun.h"
-#include "app/run/FailureReason.h"
 #include "app/window/DialogSeam.h"
-#include "archive/ThemeNames.h"
-#include "archive/ThemeReader.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <QUrl>
 
 namespace {
 
@@ -73,102 +66,6 @@ void ResourcePane::createResourceActions()
     connect(copyResourcePathAction, &QAction::triggered, this, &ResourcePane::copyResourcePaths);
     resourceTree->setContextMenuPolicy(Qt::ActionsContextMenu);
     updateResourceActions();
-}
-
-// Extracts the entries into a new folder of the pane's own temporary
-// folder, for the desktop; returns that folder, or nothing when the
-// extraction failed, after saying why. `themeName` receives the theme name
-// the archive holds now.
-QString ResourcePane::extractForDesktop(const QStringList &names, QString &themeName)
-{
-    if (names.isEmpty())
-        return {};
-    if (!scratchDir) {
-        scratchDir =
-            std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmoro-XXXXXX"));
-        if (!scratchDir->isValid()) {
-            scratchDir.reset();
-            return {};
-        }
-    }
-    // A fresh folder each time: two themes of one name never mix.
-    QString targetDir = scratchDir->filePath(QString::number(++scratchUses)) + QLatin1Char('/');
-    ThemeReader reader;
-    reader.themeFilePath = previewedArchive;
-    reader.targetDir = targetDir;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool done = reader.extractEntries(names);
-    QApplication::restoreOverrideCursor();
-    if (!done) {
-        WindowMessage message;
-        message.kind = WindowMessage::Kind::Warning;
-        message.title = tr("取出资源");
-        message.text = QDir::toNativeSeparators(previewedArchive) + tr("：")
-                       + failureReason(RunKind::Unpack, reader.error.kind);
-        message.details = reader.errorString;
-        if (!reader.error.reason().isEmpty())
-            message.details +=
-                QLatin1Char('\n') + tr("系统给出的原因：%1").arg(reader.error.reason());
-        dialogs->showMessage(window(), message);
-        return {};
-    }
-    themeName = reader.themeName;
-    return targetDir;
-}
-
-// Where the extractor put the resource or folder at `path` below the theme
-// folder: the theme folder's and the entry's components below the target,
-// as it computes them.
-static QString extractedPath(const QString &targetDir, const QString &themeName,
-                             const QString &path)
-{
-    QStringList components = ThemeNames::themeFolderComponents(themeName);
-    if (!path.isEmpty())
-        components += ThemeNames::entryComponents(themeName, QLatin1Char('/') + path);
-    return targetDir + components.join(QLatin1Char('/'));
-}
-
-// What a drag of these rows carries: copies of what they stand for, one file
-// or folder per row that none of the others holds.
-QStringList ResourcePane::filesForDrag(const QList<QTreeWidgetItem *> &items)
-{
-    QString themeName;
-    const QString targetDir = extractForDesktop(entryNamesOf(items, previewedSizes), themeName);
-    if (targetDir.isEmpty())
-        return {};
-    QStringList paths;
-    for (const QTreeWidgetItem *item : outermostItems(items)) {
-        const QString path = extractedPath(targetDir, themeName, resourcePath(item));
-        if (QFileInfo::exists(path))
-            paths.append(path);
-    }
-    return paths;
-}
-
-void ResourcePane::openCurrentResource()
-{
-    openResource(resourceTree->currentItem());
-}
-
-// Hands a resource file to the desktop's application for its type; folders
-// only open and close in the tree.
-void ResourcePane::openResource(QTreeWidgetItem *item)
-{
-    if (!isResourceFile(item, previewedSizes))
-        return;
-    const QString path = resourcePath(item);
-    QString themeName;
-    const QString targetDir = extractForDesktop({QLatin1Char('/') + path}, themeName);
-    const QString file = extractedPath(targetDir, themeName, path);
-    if (targetDir.isEmpty() || !QFileInfo(file).isFile())
-        return;
-    if (!dialogs->openUrl(QUrl::fromLocalFile(file))) {
-        WindowMessage message;
-        message.kind = WindowMessage::Kind::Warning;
-        message.title = tr("打开");
-        message.text = tr("系统中没有可以打开 %1 的程序。").arg(path);
-        dialogs->showMessage(window(), message);
-    }
 }
 
 void ResourcePane::copyResourcePaths()

@@ -18,7 +18,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSplitter>
-#include <QTemporaryDir>
 
 ResourcePane::ResourcePane(IconStore &icons, const QIcon &topIcon, DialogSeam *seam,
                            QWidget *parent)
@@ -27,6 +26,7 @@ ResourcePane::ResourcePane(IconStore &icons, const QIcon &topIcon, DialogSeam *s
     setObjectName(QStringLiteral("resourcePane"));
     createFilterEdit();
     createResourceTree();
+    createDesktopCopies();
     createPreviewSplitter();
     createResourceActions();
 
@@ -51,6 +51,7 @@ ResourcePane::~ResourcePane()
     // The toolkit still reports focus changes while it hides and tears down
     // the widgets, after this object's members are gone.
     disconnect(qApp, nullptr, this, nullptr);
+    removeScratchFiles(); // while what an open waiting for its copy would call is still here
 }
 
 void ResourcePane::createFilterEdit()
@@ -88,9 +89,6 @@ void ResourcePane::createResourceTree()
 
     connect(resourceTree, &QTreeWidget::itemSelectionChanged, this, &ResourcePane::previewResource);
     connect(resourceTree, &ResourceTree::openRequested, this, &ResourcePane::openResource);
-    resourceTree->filesForDrag = [this](const QList<QTreeWidgetItem *> &items) {
-        return filesForDrag(items);
-    };
 }
 
 void ResourcePane::createPreviewSplitter()
@@ -141,11 +139,6 @@ void ResourcePane::clearResourcePreview()
     previewedSizes.clear();
     resourceSummaryLabel->clearSummary();
     resourceViewer->showHint();
-}
-
-void ResourcePane::removeScratchFiles()
-{
-    scratchDir.reset();
 }
 
 // The viewer shows the current row when it is selected, else the first

@@ -13,16 +13,17 @@
 #include <functional>
 #include <memory>
 
+class DesktopCopies;
 class DialogSeam;
 class IconStore;
 class QAction;
 class QLineEdit;
 class QSplitter;
-class QTemporaryDir;
 class QTreeWidgetItem;
 class ResourceTree;
 class ResourceViewer;
 class SummaryLabel;
+struct DesktopCopy;
 struct ThemeRun;
 
 // A listed theme as the pane shows it: what its row of the unpack table holds.
@@ -56,6 +57,8 @@ public:
     std::function<bool()> runGoing;
     std::function<void(ThemeRun run)> startRun;
     std::function<QString()> extractStartFolder;
+    // How long a copy for the desktop runs before its progress dialog shows.
+    std::function<int()> progressDialogDelay;
 
     void setDialogSeam(DialogSeam *seam) { dialogs = seam; }
 
@@ -66,7 +69,13 @@ public:
 
     // Fills the tree for the theme, from what its row holds; the archive is
     // not opened again. The filter typed for the last theme applies to it.
+    // Shown again (its archive changed on disk), the resource that was
+    // current stays so, and is read again.
     void showTheme(const PreviewedTheme &theme);
+
+    // The theme's archive cannot be read any more: no tree, and the summary
+    // says why (`state`).
+    void showUnavailableTheme(const PreviewedTheme &theme, const QString &state);
 
     // Inserts one resource below `parent` while the tree is filled: `path` is
     // what remains of its path below that row, `size` its size.
@@ -78,7 +87,8 @@ public:
     // Shows no theme at all.
     void clearResourcePreview();
 
-    // Removes the files extracted to be opened or dragged out.
+    // Stops the copies being made to be opened or dragged out, and removes
+    // them all with their temporary folder.
     void removeScratchFiles();
 
 private slots:
@@ -96,8 +106,11 @@ private:
     void createPreviewSplitter();
     void createResourceActions();
     void showResourceSummary(const QString &version);
-    QString extractForDesktop(const QStringList &names, QString &themeName);
+    QString currentResource() const;
+    void createDesktopCopies();
     QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
+    void openCopy(const DesktopCopy &copy, const QString &path);
+    void tellCopyFailed(const DesktopCopy &copy);
 
     QLineEdit *resourceFilterEdit = nullptr;
     ResourceTree *resourceTree = nullptr;
@@ -112,9 +125,10 @@ private:
     QIcon themeIcon;
     DialogSeam *dialogs;
 
-    QString previewedArchive;   // the archive the pane shows, as its row holds it
-    QString previewedTheme;     // and its theme name
-    QVariantMap previewedSizes; // and its ResourceSizeMap
+    QString previewedArchive;          // the archive the pane shows, as its row holds it
+    QString previewedTheme;            // and its theme name
+    QVariantMap previewedSizes;        // and its ResourceSizeMap
+    QString resourceBeforeUnavailable; // current when its archive became unreadable
     ResourceTreeFilter resourceFilter;
 
     // While the tree is filled: each item's children by name (the first
@@ -122,9 +136,8 @@ private:
     // takes one lookup.
     QHash<QTreeWidgetItem *, QHash<QString, QTreeWidgetItem *>> previewChildren;
 
-    // Files extracted to be opened or dragged out, one numbered folder per
-    // time; made when first needed and removed with the pane or when the
-    // window closes.
-    std::unique_ptr<QTemporaryDir> scratchDir;
-    int scratchUses = 0;
+    // Copies of resources to be opened or dragged out, removed with the pane
+    // or when the window closes; the one the current drag carries.
+    DesktopCopies *desktopCopies = nullptr;
+    std::shared_ptr<DesktopCopy> draggedCopy;
 };

@@ -12,6 +12,20 @@ QString resourcePath(const QTreeWidgetItem *item)
     return names.join(QLatin1Char('/'));
 }
 
+QTreeWidgetItem *itemAtPath(QTreeWidgetItem *top, const QString &path)
+{
+    QTreeWidgetItem *item = top;
+    for (const QString &name : path.split(QLatin1Char('/'))) {
+        QTreeWidgetItem *below = nullptr;
+        for (int i = 0; item && i < item->childCount() && !below; ++i) {
+            if (item->child(i)->text(0) == name)
+                below = item->child(i);
+        }
+        item = below;
+    }
+    return item;
+}
+
 bool isResourceFile(const QTreeWidgetItem *item, const QVariantMap &sizes)
 {
     return item && item->parent() && sizes.contains(resourcePath(item));

@@ -15,6 +15,10 @@ class QTreeWidgetItem;
 // row, the theme itself.
 QString resourcePath(const QTreeWidgetItem *item);
 
+// The row below `top` (the theme's row) at `path` ("img/bg.png"), the first
+// of a name at each step; null when there is none.
+QTreeWidgetItem *itemAtPath(QTreeWidgetItem *top, const QString &path);
+
 // Whether the row stands for a resource file (a row can be a file and hold
 // others too, when an archive has both "res" and "res/x.png").
 bool isResourceFile(const QTreeWidgetItem *item, const QVariantMap &sizes);

@@ -5,7 +5,9 @@
 
 #include "ResourcePane.h"
 
+#include "ResourcePaths.h"
 #include "ResourceTree.h"
+#include "SummaryLabel.h"
 #include "icons/IconStore.h"
 #include "util/FormatSize.h"
 
@@ -15,6 +17,8 @@
 
 void ResourcePane::showTheme(const PreviewedTheme &theme)
 {
+    const QString keptResource = theme.archive == previewedArchive ? currentResource() : QString();
+    resourceBeforeUnavailable.clear();
     previewedArchive = theme.archive;
     previewedTheme = theme.name;
     previewedSizes = theme.sizes;
@@ -39,6 +43,28 @@ void ResourcePane::showTheme(const PreviewedTheme &theme)
     if (!resourceFilterEdit->text().isEmpty())
         filterResources();
     showResourceSummary(theme.version);
+    if (QTreeWidgetItem *kept = keptResource.isEmpty() ? nullptr : itemAtPath(top, keptResource))
+        resourceTree->setCurrentItem(kept);
+}
+
+// The resource that was current, or the one that was when the theme became
+// unavailable; "" for none.
+QString ResourcePane::currentResource() const
+{
+    const QTreeWidgetItem *current = resourceTree->currentItem();
+    return current && current->parent() ? resourcePath(current) : resourceBeforeUnavailable;
+}
+
+void ResourcePane::showUnavailableTheme(const PreviewedTheme &theme, const QString &state)
+{
+    // Back on disk, the theme shows that resource again.
+    const QString resource = theme.archive == previewedArchive ? currentResource() : QString();
+    clearResourcePreview();
+    resourceBeforeUnavailable = resource;
+    previewedArchive = theme.archive;
+    previewedTheme = theme.name;
+    resourceSummaryLabel->setSummary(theme.name, QStringLiteral(" · ") + state);
+    updateResourceActions();
 }
 
 // The path is taken by value, as each call hands the next its own shorter copy.

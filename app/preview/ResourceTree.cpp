@@ -26,41 +26,36 @@ QList<QTreeWidgetItem *> ResourceTree::selectedRows() const
     return items;
 }
 
-QStringList ResourceTree::mimeTypes() const
+// The files are copies made for the drag: they are offered for copying only,
+// so a drop that moves them can never take the rows out of the tree.
+void ResourceTree::startDrag(Qt::DropActions)
 {
-    return {QStringLiteral("text/uri-list"), dragMarker};
-}
-
-QMimeData *ResourceTree::mimeData(const QList<QTreeWidgetItem *> &items) const
-{
-    const QStringList files = filesForDrag ? filesForDrag(items) : QStringList();
+    const QList<QTreeWidgetItem *> items = selectedItems();
+    if (items.isEmpty() || !filesForDrag)
+        return;
+    const QIcon icon = items.first()->icon(0);
+    const QStringList files = filesForDrag(items); // the rows may be gone after this
     if (files.isEmpty())
-        return nullptr;
+        return;
     QList<QUrl> urls;
     for (const QString &file : files)
         urls.append(QUrl::fromLocalFile(file));
     auto *dragData = new QMimeData;
     dragData->setUrls(urls);
     dragData->setData(dragMarker, QByteArray());
-    return dragData;
-}
-
-// The files are copies made for the drag: they are offered for copying only,
-// so a drop that moves them can never take the rows out of the tree.
-void ResourceTree::startDrag(Qt::DropActions)
-{
-    const QList<QTreeWidgetItem *> items = selectedItems();
-    if (items.isEmpty())
-        return;
-    QMimeData *dragData = mimeData(items);
-    if (!dragData)
-        return;
-    auto *drag = new QDrag(this);
-    drag->setMimeData(dragData);
-    const QIcon icon = items.first()->icon(0);
-    if (!icon.isNull())
-        drag->setPixmap(icon.pixmap(32, 32));
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    Qt::DropAction done = Qt::IgnoreAction;
+    if (runDrag) {
+        done = runDrag(dragData);
+        delete dragData;
+    } else {
+        auto *drag = new QDrag(this);
+        drag->setMimeData(dragData);
+        if (!icon.isNull())
+            drag->setPixmap(icon.pixmap(32, 32));
+        done = drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+    if (dragEnded)
+        dragEnded(done != Qt::IgnoreAction);
 }
 
 void ResourceTree::keyPressEvent(QKeyEvent *event)

@@ -16,9 +16,16 @@ class ResourceTree : public QTreeWidget
 public:
     explicit ResourceTree(QWidget *parent = nullptr);
 
-    // Makes the files a drag of these rows carries (extracted for it); none
-    // when they could not be made. Set by the window.
+    // The files a drag of these rows carries, made for it before it begins;
+    // none when they could not be made or the user gave the drag up. Set by
+    // the pane.
     std::function<QStringList(const QList<QTreeWidgetItem *> &items)> filesForDrag;
+    // Told how the drag of those files ended: `dropped` false when no
+    // program took them. Set by the pane.
+    std::function<void(bool dropped)> dragEnded;
+    // Runs the drag of this data until it ends; a test replaces it, as a
+    // session without a display has no drag to run. By default, QDrag.
+    std::function<Qt::DropAction(QMimeData *data)> runDrag;
 
     // Marks drag data that came from this tree, so the window's own tables
     // can leave it alone.
@@ -33,8 +40,6 @@ signals:
     void openRequested(QTreeWidgetItem *item);
 
 protected:
-    QStringList mimeTypes() const override;
-    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
     void startDrag(Qt::DropActions supportedActions) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -18,6 +18,7 @@ void Velmoro::createResourcePane()
     resourcePane->runGoing = [this] { return isRunning(); };
     resourcePane->startRun = [this](ThemeRun run) { startRun(std::move(run)); };
     resourcePane->extractStartFolder = [this] { return workDirEdit->text(); };
+    resourcePane->progressDialogDelay = [this] { return progressDialogDelay; };
 }
 
 void Velmoro::prevThemeResFiles()
@@ -25,14 +26,24 @@ void Velmoro::prevThemeResFiles()
     const QList<QTableWidgetItem *> selected = themeFileTable->selectedItems();
     if (selected.isEmpty())
         return; // the last preview stays
-    const int row = selected.first()->row();
+    showThemeFileRow(selected.first()->row());
+}
+
+// A row whose archive cannot be read any more shows as such, the last
+// contents read from it no longer.
+void Velmoro::showThemeFileRow(int row)
+{
     const QTableWidgetItem *nameCell = themeFileTable->item(row, 0);
     PreviewedTheme theme;
     theme.archive = themeFileTable->item(row, 1)->text();
     theme.name = nameCell->text();
     theme.version = nameCell->data(versionRole).toString();
     theme.sizes = nameCell->data(Qt::UserRole).toMap();
-    resourcePane->showTheme(theme);
+    const QString unavailable = nameCell->data(unavailableRole).toString();
+    if (unavailable.isEmpty())
+        resourcePane->showTheme(theme);
+    else
+        resourcePane->showUnavailableTheme(theme, unavailable);
 }
 
 void Velmoro::insertResourcePath(QTreeWidgetItem *parent, QString path, int size)

@@ -4,6 +4,7 @@
 
 #include "app/window/Velmoro.h"
 
+#include "ArchiveWatch.h"
 #include "app/preview/ResourcePane.h"
 #include "app/run/BackgroundRun.h"
 #include "app/run/FailureReason.h"
@@ -40,6 +41,7 @@ void Velmoro::createUnpackTab()
     themeFileTable->setWordWrap(false);                // on one line, shortened rather than broken
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
+    watchThemeFiles();
 
     // The tree sits in a pane of its own, between its filter and the
     // theme's summary, beside the preview of the selected resource.
@@ -71,17 +73,8 @@ ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
     if (!reader.readIndex(archivePath, entries, themeName))
         return reader.error.kind; // no row; the caller tells of damaged and unsafe archives
 
-    // Resource path (without the leading "/") to size; the preview reads it
-    // from here, so the archive is not opened again.
-    QVariantMap sizes;
-    for (const ThemeEntry &entry : std::as_const(entries))
-        sizes.insert(entry.name.mid(1), entry.size);
-    auto *nameItem = new QTableWidgetItem(themeName);
-    nameItem->setData(Qt::UserRole, sizes);
-    nameItem->setData(versionRole, reader.version); // for the summary over the tree
-    nameItem->setToolTip(themeName);
+    auto *nameItem = new QTableWidgetItem;
     auto *pathItem = new QTableWidgetItem(archivePath);
-    pathItem->setToolTip(archivePath);
     for (QTableWidgetItem *item : {nameItem, pathItem}) // rows are not dragged around
         item->setFlags(item->flags() & ~Qt::ItemIsDragEnabled);
 
@@ -89,8 +82,31 @@ ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
     themeFileTable->insertRow(row);
     themeFileTable->setItem(row, 0, nameItem);
     themeFileTable->setItem(row, 1, pathItem);
+    setThemeFileContents(row, themeName, entries, reader.version);
     themeFilePaths.append(archivePath);
+    archiveWatch->add(archivePath);
     return ThemeFailure::None;
+}
+
+// What the row shows and keeps of its archive's index, as read just now.
+void Velmoro::setThemeFileContents(int row, const QString &themeName, const ThemeEntryList &entries,
+                                   const QString &version)
+{
+    // Resource path (without the leading "/") to size; the preview reads it
+    // from here, so the archive is not opened again.
+    QVariantMap sizes;
+    for (const ThemeEntry &entry : entries)
+        sizes.insert(entry.name.mid(1), entry.size);
+    QTableWidgetItem *nameItem = themeFileTable->item(row, 0);
+    QTableWidgetItem *pathItem = themeFileTable->item(row, 1);
+    nameItem->setText(themeName);
+    nameItem->setData(Qt::UserRole, sizes);
+    nameItem->setData(versionRole, version); // for the summary over the tree
+    nameItem->setData(unavailableRole, QVariant());
+    nameItem->setToolTip(themeName);
+    pathItem->setToolTip(pathItem->text());
+    for (QTableWidgetItem *item : {nameItem, pathItem})
+        item->setData(Qt::ForegroundRole, QVariant());
 }
 
 void Velmoro::addThemeFile()
@@ -132,6 +148,7 @@ void Velmoro::removeThemeFile()
 {
     for (const int row : selectedRowsDescending(themeFileTable)) {
         themeFilePaths.removeOne(themeFileTable->item(row, 1)->text());
+        archiveWatch->remove(themeFileTable->item(row, 1)->text());
         themeFileTable->removeRow(row);
     }
     // The preview shows only an archive that is still listed.

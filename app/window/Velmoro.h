@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "archive/ThemeEntry.h"
 #include "archive/ThemeFailure.h"
 #include "archive/ThemeJob.h"
 #include "icons/IconStore.h"
@@ -11,6 +12,7 @@
 
 #include <memory>
 
+class ArchiveWatch;
 class BackgroundRun;
 class DialogSeam;
 class ResourcePane;
@@ -43,6 +45,9 @@ public:
     // Where a listed archive's row keeps its version ("1.0.0"), in the name
     // cell beside the ResourceSizeMap (Qt::UserRole).
     static constexpr int versionRole = Qt::UserRole + 1;
+    // Where it keeps, while its archive cannot be read any more (gone from
+    // disk, or damaged by a change), what the preview says of it.
+    static constexpr int unavailableRole = Qt::UserRole + 2;
 
     // Replaces the dialogs, message boxes and file manager (not owned); null
     // restores the toolkit's.
@@ -90,6 +95,13 @@ private:
     void showTab(const char *pageName);
     void appendThemeFolderRow(QString &folderPath);
     ThemeFailure appendThemeFileRow(const QString &archivePath);
+    void setThemeFileContents(int row, const QString &themeName, const ThemeEntryList &entries,
+                              const QString &version);
+    void showThemeFileRow(int row);
+    // The unpack table follows its archives on disk.
+    void watchThemeFiles();
+    void refreshThemeFiles(const QStringList &archives);
+    void markThemeFileUnavailable(int row, ThemeFailure failure);
     // The tree is filled by the preview pane; this hands it one resource.
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
     bool addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused);
@@ -134,6 +146,7 @@ private:
     QString settingsFilePath;
     QVector<QString> themeFilePaths;
     QVector<QString> themeFolderPaths;
+    ArchiveWatch *archiveWatch = nullptr; // the listed archives, on disk
     IconStore iconStore;
     QString lastDialogDir;
 
