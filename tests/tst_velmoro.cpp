@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -64,6 +65,7 @@ private slots:
     void explainsFailures();
     void runsAsTheCommandLineDoes_data();
     void runsAsTheCommandLineDoes();
+    void toolkitBoxOffersFolder_data();
     void toolkitBoxOffersFolder();
 
     void tabLeavesTables_data();
@@ -685,8 +687,6 @@ void TestVelmoro::explainsFailures()
     QCOMPARE(box.details.contains(QStringLiteral("系统给出的原因：")), systemReason);
 }
 
-// The toolkit's box behind the seam: pressing its extra button is what the
-// window hears, and OK is not.
 // The rules of a run live in the library: the window and the command line
 // give the same answer for the same items. Each row is set up twice, run
 // once through velmoro-cli and once through the window, and both must leave
@@ -772,26 +772,48 @@ void TestVelmoro::runsAsTheCommandLineDoes()
 #endif
 }
 
+void TestVelmoro::toolkitBoxOffersFolder_data()
+{
+    QTest::addColumn<QString>("answer"); // a button's object name, or "Escape" or "close"
+    QTest::addColumn<bool>("action");    // what the window hears
+    QTest::newRow("extra button") << "actionButton" << true;
+    QTest::newRow("OK") << "okButton" << false;
+    QTest::newRow("Escape, though there is an extra button") << "Escape" << false;
+    QTest::newRow("the title bar's close button") << "close" << false;
+}
+
+// The toolkit's box behind the seam: pressing its extra button is what the
+// window hears, OK, Escape and closing it are not. A box of 300 failures
+// with long paths stays within the screen; its lines scroll.
 void TestVelmoro::toolkitBoxOffersFolder()
 {
-    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "text", "details",
-                          "打开文件夹"};
-    QString press = "actionButton";
-    QString shownText;
-    ShownWindows answerer([&](QWidget *shown) {
-        auto *box = qobject_cast<QMessageBox *>(shown);
-        if (!box)
+    QFETCH(QString, answer);
+    QFETCH(bool, action);
+    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "300 个主题打包失败：",
+                          "details", "打开文件夹"};
+    for (int i = 0; i < 300; ++i)
+        message.text +=
+            QStringLiteral("\n/主题/很长的文件夹名称/%1.tsk：无法写入主题文件。").arg(i);
+    QString shown;
+    ShownWindows answerer([&](QWidget *box) {
+        if (box->objectName() != QLatin1String("messageBox"))
             return;
-        shownText = box->text() + '|' + box->detailedText();
-        QAbstractButton *button = press.isEmpty() ? box->button(QMessageBox::Ok)
-                                                  : box->findChild<QAbstractButton *>(press);
-        QTimer::singleShot(0, button, &QAbstractButton::click);
+        QTimer::singleShot(0, box, [&, box] {
+            const QRect screen = box->screen()->availableGeometry();
+            shown = screen.contains(box->frameGeometry()) ? "fits" : "too large";
+            shown += '|' + box->findChild<QLabel *>("headlineLabel")->text() + '|'
+                     + box->findChild<QTextEdit *>("itemList")->toPlainText().left(40);
+            if (answer == QLatin1String("Escape"))
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (answer == QLatin1String("close"))
+                box->close();
+            else
+                box->findChild<QPushButton *>(answer)->click();
+        });
     });
     DialogSeam toolkit;
-    QVERIFY(toolkit.showMessage(nullptr, message));
-    QCOMPARE(shownText, QStringLiteral("text|details"));
-    press.clear();
-    QVERIFY(!toolkit.showMessage(nullptr, message));
+    QCOMPARE(toolkit.showMessage(nullptr, message), action);
+    QCOMPARE(shown, QStringLiteral("fits|300 个主题打包失败：|") + message.text.mid(13, 40));
 }
 
 void TestVelmoro::tabLeavesTables_data()
