@@ -394,6 +394,10 @@ void TestVelmoro::refusesUnusablePackNames_data()
     QTest::newRow("separators") << QStringList{
         "../x", "a",
         "b\\c"} << "第 1 行“../x”：名称不能含有“/”或“\\”\n第 3 行“b\\c”：名称不能含有“/”或“\\”";
+    const QString tooLong(86, QChar(0x84DD)); // 258 bytes of UTF-8, 262 with ".tsk"
+    QTest::newRow("name too long for a file name")
+        << QStringList{"a", tooLong, "b"}
+        << "第 2 行“" + tooLong + "”：名称太长：加上“.tsk”后超过了文件名最多的 255 字节";
 }
 
 void TestVelmoro::refusesUnusablePackNames()
@@ -540,6 +544,10 @@ void TestVelmoro::completionNamesDestination_data()
         << "packThemeFolderButton"
         << "" << twoFolders << "所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。"
         << "";
+    QTest::newRow("pack into a work directory not made yet")
+        << "packThemeFolderButton"
+        << "out/new/deeper" << twoFolders << "所有主题资源已打包到工作目录文件夹下了！"
+        << "out/new/deeper";
     QTest::newRow("unpack into the work directory")
         << "unpackThemeFileButton"
         << "out" << twoPlaces << "所有主题已解压到工作目录文件夹下！"
@@ -612,6 +620,15 @@ void TestVelmoro::explainsFailures_data()
         << "unsafeArchive"
         << "主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。"
         << false;
+    // %out: the work directory, where the theme folder "second" would go.
+    QTest::newRow("theme folder is a symbolic link")
+        << "linkedThemeFolder"
+        << "%out/second 是一个符号链接，为了安全，不会经由它写入文件。请删除或改名这个链接，或换一个目标文件夹后重试。"
+        << true;
+    QTest::newRow("a file where the theme folder goes")
+        << "fileAsThemeFolder"
+        << "%out/second 是一个文件，占据了要创建的文件夹的位置。请移走或改名这个文件，或换一个目标文件夹后重试。"
+        << true;
 }
 
 // The failing item of each case is the last row; the box names it with a
@@ -648,7 +665,13 @@ void TestVelmoro::explainsFailures()
             writeFile(failing, build("second", {{"/big", "b"}}).left(60));
         else if (setUp == QLatin1String("unsafeArchive"))
             writeFile(failing, build("second", {{"/../escaped", "e"}}));
+        else if (setUp == QLatin1String("linkedThemeFolder"))
+            QVERIFY(QDir().mkpath(path("elsewhere"))
+                    && QFile::link("../elsewhere", path("out/second")));
+        else if (setUp == QLatin1String("fileAsThemeFolder"))
+            writeFile(path("out/second"), "in the way");
     }
+    reason.replace(QStringLiteral("%out"), QDir::toNativeSeparators(path("out")));
 
     {
         const FilePermissionsEnforced asUser;

@@ -104,7 +104,7 @@ QString ResourcePane::extractForDesktop(const QStringList &names, QString &theme
         message.kind = WindowMessage::Kind::Warning;
         message.title = tr("取出资源");
         message.text = QDir::toNativeSeparators(previewedArchive) + tr("：")
-                       + failureReason(RunKind::Unpack, reader.error.kind);
+                       + failureReason(RunKind::Unpack, reader.error);
         message.details = reader.errorString;
         if (!reader.error.reason().isEmpty())
             message.details +=

@@ -167,10 +167,13 @@ void ResourceViewer::finish(quint64 request, const DecodedResource &result)
         showMessage(tr("文件太大，无法预览") + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
                     latestIcon);
         break;
-    case DecodedResource::Kind::Unreadable:
+    case DecodedResource::Kind::Unreadable: {
+        ThemeError error;
+        error.kind = result.failure;
         showMessage(tr("无法读取这个资源。") + QLatin1Char('\n')
-                    + failureReason(RunKind::Unpack, result.failure));
+                    + failureReason(RunKind::Unpack, error));
         break;
+    }
     case DecodedResource::Kind::Other:
     case DecodedResource::Kind::Stopped:
         showMessage(tr("类型：%1").arg(typeText) + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
