@@ -175,6 +175,7 @@ void TestPreview::buildsTree_data()
 {
     QTest::addColumn<QList<Entry>>("entries");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QList<int>>("clicks"); // on the headers of these columns, in turn
 
     QTest::newRow("folders first, newest folder in front")
         << QList<Entry>{{"/z.png", "z"},
@@ -182,30 +183,57 @@ void TestPreview::buildsTree_data()
                         {"/a.png", "a"},
                         {"/b/d.png", "d"},
                         {"/b/c.png", "c"}}
-        << "demo{c{e.png[1 B|.png]},b{c.png[1 B|.png],d.png[1 B|.png]},a.png[1 B|.png],z.png[1 B|.png]}";
+        << "demo{c{e.png[1 B|.png]},b{c.png[1 B|.png],d.png[1 B|.png]},a.png[1 B|.png],z.png[1 B|.png]}"
+        << QList<int>{};
     QTest::newRow("a file and a folder of the same name")
-        << QList<Entry>{{"/res/x.png", "x"}, {"/res", "r"}} << "demo{res[1 B|]{x.png[1 B|.png]}}";
+        << QList<Entry>{{"/res/x.png", "x"}, {"/res", "r"}} << "demo{res[1 B|]{x.png[1 B|.png]}}"
+        << QList<int>{};
     QTest::newRow("names compared with case")
         << QList<Entry>{{"/Img/a.png", "a"}, {"/img/b.png", "b"}}
-        << "demo{img{b.png[1 B|.png]},Img{a.png[1 B|.png]}}";
-    QTest::newRow("no resources") << QList<Entry>{} << "demo";
+        << "demo{img{b.png[1 B|.png]},Img{a.png[1 B|.png]}}" << QList<int>{};
+    QTest::newRow("no resources") << QList<Entry>{} << "demo" << QList<int>{};
     QTest::newRow("sizes") << QList<Entry>{{"/a.9.png", QByteArray(1536, 'a')},
                                            {"/b.jpg", QByteArray(2048, 'b')}}
-                           << "demo{a.9.png[1.50 KB|.png],b.jpg[2 KB|.jpg]}";
+                           << "demo{a.9.png[1.50 KB|.png],b.jpg[2 KB|.jpg]}" << QList<int>{};
     QTest::newRow("types from the last dot")
         << QList<Entry>{{"/.nomedia", ""}, {"/README", "r"}, {"/x.", "x"}}
-        << "demo{.nomedia[0 B|.nomedia],README[1 B|],x.[1 B|.]}";
+        << "demo{.nomedia[0 B|.nomedia],README[1 B|],x.[1 B|.]}" << QList<int>{};
     QTest::newRow("odd keys: leading slash dropped, empty names kept")
-        << QList<Entry>{{"//hidden", "h"}, {"/dir/", "d"}, {"/", "e"}}
-        << "demo{dir{[1 B|]},[1 B|]}";
+        << QList<Entry>{{"//hidden", "h"}, {"/dir/", "d"}, {"/", "e"}} << "demo{dir{[1 B|]},[1 B|]}"
+        << QList<int>{};
+    const QList<Entry> mixed{
+        {"/b.png", "bbb"}, {"/A10.txt", "a"}, {"/a9.png", "aa"}, {"/dir/x", "x"}};
+    QTest::newRow("sorted by name, folders first")
+        << mixed << "demo{dir{x[1 B|]},a9.png[2 B|.png],A10.txt[1 B|.txt],b.png[3 B|.png]}"
+        << QList<int>{0};
+    QTest::newRow("by name, the other way, folders still first")
+        << mixed << "demo{dir{x[1 B|]},b.png[3 B|.png],A10.txt[1 B|.txt],a9.png[2 B|.png]}"
+        << QList<int>{0, 0};
+    QTest::newRow("by size")
+        << mixed << "demo{dir{x[1 B|]},A10.txt[1 B|.txt],a9.png[2 B|.png],b.png[3 B|.png]}"
+        << QList<int>{1};
+    QTest::newRow("by type")
+        << mixed << "demo{dir{x[1 B|]},a9.png[2 B|.png],b.png[3 B|.png],A10.txt[1 B|.txt]}"
+        << QList<int>{2};
     QTest::newRow("later duplicate's size")
-        << QList<Entry>{{"/a", "1"}, {"/a", "22"}} << "demo{a[2 B|]}";
+        << QList<Entry>{{"/a", "1"}, {"/a", "22"}} << "demo{a[2 B|]}" << QList<int>{};
 }
 
 void TestPreview::buildsTree()
 {
     QFETCH(QList<Entry>, entries);
     QFETCH(QString, expected);
+    QFETCH(QList<int>, clicks);
+    if (!clicks.isEmpty()) { // the headers take their places on screen, all in view
+        window->resize(800, 450);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    QHeaderView *header = tree()->header();
+    for (const int column : clicks) // in the order listed until a header is clicked
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, 2));
     writeFile(path("t.tsk"), build("demo", entries));
     addArchive(path("t.tsk"));
     table("themeFileTable")->selectRow(0);
@@ -352,6 +380,15 @@ void TestPreview::showsResource_data()
         << pixels.arg(30).arg(20).arg(formatSize(jpeg.size()));
     QTest::newRow("xml as text") << QList<Entry>{{"/theme.xml", "<theme name=\"蓝\"/>"}}
                                  << "theme.xml" << false << "text:<theme name=\"蓝\"/>";
+    QTest::newRow("GBK text") << QList<Entry>{{"/a.txt", "\xc0\xb6\xc9\xab\xd6\xf7\xcc\xe2"}}
+                              << "a.txt" << false << "text:蓝色主题";
+    QTest::newRow("XML that declares its encoding")
+        << QList<Entry>{{"/t.xml",
+                         "<?xml version=\"1.0\" encoding=\"Big5\"?><t n=\"\xc2\xc5\xa6\xe2\"/>"}}
+        << "t.xml" << false << "text:<?xml version=\"1.0\" encoding=\"Big5\"?><t n=\"藍色\"/>";
+    QTest::newRow("UTF-16 with a byte-order mark")
+        << QList<Entry>{{"/u.txt", QByteArray("\xff\xfe\xdd\x84\x72\x82", 6)}} << "u.txt" << false
+        << "text:蓝色";
     QTest::newRow("unknown type that is UTF-8")
         << QList<Entry>{{"/song.lrc", "[00:01]你好"}} << "song.lrc" << false << "text:[00:01]你好";
     QTest::newRow("later of two entries of one name")
@@ -362,8 +399,9 @@ void TestPreview::showsResource_data()
         << "message:类型：.ogg\n大小：3 B";
     QTest::newRow("binary without extension") << QList<Entry>{{"/blob", "\xff\xfe"}} << "blob"
                                               << false << "message:类型：（无扩展名）\n大小：2 B";
-    QTest::newRow("damaged picture") << QList<Entry>{{"/broken.png", "not a picture"}}
-                                     << "broken.png" << false << "message:类型：.png\n大小：13 B";
+    QTest::newRow("damaged picture")
+        << QList<Entry>{{"/broken.png", "not a picture"}} << "broken.png" << false
+        << "message:图片已损坏\n类型：.png\n大小：13 B";
     QTest::newRow("text over 1 MiB")
         << QList<Entry>{{"/big.txt", bigText}} << "big.txt" << false
         << "message:文件太大，无法预览\n大小：" + formatSize(bigText.size());
@@ -376,7 +414,7 @@ void TestPreview::showsResource_data()
     // A tiny file that claims a picture of 30,000 x 30,000 pixels.
     QTest::newRow("picture that would be too large decoded")
         << QList<Entry>{{"/vast.pbm", "P4\n30000 30000\n" + QByteArray(64, '\xff')}} << "vast.pbm"
-        << false << "message:文件太大，无法预览\n大小：79 B";
+        << false << "message:图片的像素太多（30000 x 30000 像素），无法预览\n大小：79 B";
     QTest::newRow("a folder") << QList<Entry>{{"/img/a.png", png}} << "img" << false
                               << "message:选择一个资源文件即可在这里预览。";
     QTest::newRow("the theme") << QList<Entry>{{"/a.png", png}} << "" << false
@@ -457,6 +495,12 @@ void TestPreview::filtersTree_data()
                                      << "demo{readme,theme.xml}";
     QTest::newRow("nothing matches") << "nothing"
                                      << "demo";
+    QTest::newRow("wildcards as extract takes them") << "*/*.png"
+                                                     << "demo{img{bg.png}}";
+    QTest::newRow("a wildcard folder keeps what it holds") << "?KIN"
+                                                           << "demo{skin{play.jpg}}";
+    QTest::newRow("a wildcard that matches nothing") << "*.gif"
+                                                     << "demo";
 }
 
 void TestPreview::filtersTree()
@@ -475,15 +519,17 @@ void TestPreview::filtersTree()
     auto *field = widget<QLineEdit>("resourceFilterEdit");
     QTest::keyClicks(field, filter);
     QCOMPARE(dumpShown(tree()->topLevelItem(0)), shown);
+    // A hint says when nothing is left.
+    QCOMPARE(!widget<QLabel>("filterHintLabel")->isHidden(), shown == QLatin1String("demo"));
     // The pane never shows a resource the filter hides.
     if (!shown.contains(QLatin1String("readme")))
         QVERIFY2(!paneText().startsWith(QLatin1String("text:r")), qPrintable(paneText()));
     for (QTreeWidgetItemIterator it(tree()); *it; ++it) {
-        if (!(*it)->isHidden() && (*it)->childCount() > 0 && !filter.isEmpty())
-            QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
         bool outOfView = false;
         for (const QTreeWidgetItem *item = *it; item; item = item->parent())
             outOfView = outOfView || item->isHidden();
+        if (!outOfView && (*it)->childCount() > 0 && !filter.isEmpty())
+            QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
         if (outOfView) // no longer chosen
             QVERIFY2(!(*it)->isSelected(), qPrintable((*it)->text(0)));
     }
@@ -630,6 +676,14 @@ void TestPreview::copiesPaths()
     widget<QAction>("copyResourcePathAction")->trigger();
     // The top row is the theme itself, not a path inside it.
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("img/bg.png\nskin"));
+    // Full paths begin with the archive's own; Ctrl+A chooses every row.
+    QTest::keyClick(tree(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(tree()->selectedItems().size(), 5);
+    choose({"img/bg.png", ""});
+    widget<QAction>("copyFullPathAction")->trigger();
+    const QString archive = QDir::toNativeSeparators(path("t.tsk"));
+    QCOMPARE(QApplication::clipboard()->text(),
+             archive + QDir::toNativeSeparators("/img/bg.png\n") + archive);
 }
 
 // Rows dragged out carry copies of what they stand for; dropped on the

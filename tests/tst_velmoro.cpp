@@ -115,7 +115,7 @@ void TestVelmoro::buildsWindow()
     QStringList menu;
     for (const QAction *action : tree->actions())
         menu.append(action->text());
-    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径"}));
+    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径", "复制完整路径"}));
     QVERIFY(!widget<QLineEdit>("resourceFilterEdit")->placeholderText().isEmpty());
     QCOMPARE(tree->headerItem()->text(1), QStringLiteral("大小"));
     QCOMPARE(tree->headerItem()->text(2), QStringLiteral("类型"));

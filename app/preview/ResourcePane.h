@@ -16,6 +16,7 @@
 class DialogSeam;
 class IconStore;
 class QAction;
+class QLabel;
 class QLineEdit;
 class QSplitter;
 class QTemporaryDir;
@@ -88,6 +89,7 @@ private slots:
     void openCurrentResource();
     void extractSelectedResources();
     void copyResourcePaths();
+    void copyFullResourcePaths();
     void updateResourceActions();
 
 private:
@@ -100,6 +102,7 @@ private:
     QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
 
     QLineEdit *resourceFilterEdit = nullptr;
+    QLabel *filterHintLabel = nullptr; // says so when the filter leaves no resource
     ResourceTree *resourceTree = nullptr;
     SummaryLabel *resourceSummaryLabel = nullptr;
     QSplitter *previewSplitter = nullptr;
@@ -107,6 +110,7 @@ private:
     QAction *openResourceAction = nullptr;
     QAction *extractResourcesAction = nullptr;
     QAction *copyResourcePathAction = nullptr;
+    QAction *copyFullPathAction = nullptr;
 
     IconStore &iconStore;
     QIcon themeIcon;

@@ -163,6 +163,18 @@ void ResourceViewer::finish(quint64 request, const DecodedResource &result)
         textView->setPlainText(result.text);
         setCurrentWidget(textView);
         break;
+    case DecodedResource::Kind::TooManyPixels:
+        showMessage(tr("图片的像素太多（%1 x %2 像素），无法预览")
+                            .arg(result.pixelSize.width())
+                            .arg(result.pixelSize.height())
+                        + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
+                    latestIcon);
+        break;
+    case DecodedResource::Kind::Damaged:
+        showMessage(tr("图片已损坏") + QLatin1Char('\n') + tr("类型：%1").arg(typeText)
+                        + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
+                    latestIcon);
+        break;
     case DecodedResource::Kind::TooLarge:
         showMessage(tr("文件太大，无法预览") + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
                     latestIcon);
