@@ -6,6 +6,7 @@
 #include "GuiTestBase.h"
 
 #include <QCloseEvent>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QTabWidget>
 #include <QTimer>
@@ -304,6 +305,8 @@ void TestLongRun::opensPathsFromCommandLine()
     QCOMPARE(widget<QTableWidget>("themeFolderTable")->rowCount(), folders);
     QCOMPARE(widget<QTableWidget>("themeFileTable")->rowCount(), archives);
     QCOMPARE(widget<QTabWidget>("tabWidget")->currentIndex(), tab);
+    // 文件 → 最近打开 lists them, below it a separator and 清除列表.
+    QCOMPARE(widget<QMenu>("recentMenu")->actions().size(), folders + archives + 2);
     if (folders)
         QCOMPARE(widget<QTableWidget>("themeFolderTable")->item(0, 1)->text(),
                  QDir::toNativeSeparators(path("blue")));

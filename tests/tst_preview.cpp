@@ -5,6 +5,7 @@
 
 #include "GuiTestBase.h"
 #include "app/preview/ResourceViewer.h"
+#include "app/window/PathDelegate.h"
 #include "util/FormatSize.h"
 
 #include <QAction>
@@ -70,7 +71,7 @@ private:
     QString paneText();
     static QString dump(const QTreeWidgetItem *item);
     static QString dumpShown(const QTreeWidgetItem *item);
-    bool drag(QTableWidget *table, QEvent::Type type, const QStringList &names);
+    bool drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names);
 };
 
 void TestPreview::addArchive(const QString &file)
@@ -313,6 +314,9 @@ void TestPreview::keepsSizeAndTypeInView()
     writeFile(path("long.tsk"),
               build(longName, {{"/" + longName + ".png", "p"}, {"/" + longName + "/x.jpg", "x"}}));
     addArchive(path("long.tsk"));
+    const QString deep = path("a-folder-with-a-rather-long-name/and-another-one/theme-101.tsk");
+    writeFile(deep, demoArchive());
+    addArchive(deep);
     window->resize(800, 450);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -334,6 +338,12 @@ void TestPreview::keepsSizeAndTypeInView()
     QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png")); // the file
     QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(),
              QDir::toNativeSeparators(path("long.tsk")));
+    // A path gives way in its folders: the file name, which tells rows apart, stays whole.
+    const QModelIndex cell = table("themeFileTable")->model()->index(1, 1);
+    const QString shown =
+        static_cast<PathDelegate *>(table("themeFileTable")->itemDelegateForColumn(1))
+            ->shownText(cell, table("themeFileTable")->visualRect(cell), table("themeFileTable"));
+    QVERIFY2(shown.endsWith("/theme-101.tsk") && shown.contains(QChar(0x2026)), qPrintable(shown));
 
     // Also in the window a small screen opens (two thirds of 800x450): the
     // table's path and the summary's figures stay in view.
@@ -719,9 +729,9 @@ void TestPreview::dragsCopiesOut()
     }
 }
 
-// Sends a drag event with file URLs to the table's viewport, where drags
-// over the cells arrive; returns whether the event was accepted.
-bool TestPreview::drag(QTableWidget *table, QEvent::Type type, const QStringList &names)
+// Sends a drag event with file URLs to the viewport of a table (where drags
+// over the cells arrive) or of the tree; returns whether it was accepted.
+bool TestPreview::drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names)
 {
     QMimeData data;
     QList<QUrl> urls;
@@ -732,51 +742,62 @@ bool TestPreview::drag(QTableWidget *table, QEvent::Type type, const QStringList
     const QPoint where(10, 10);
     if (type == QEvent::DragEnter) {
         QDragEnterEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(table->viewport(), &event);
+        QApplication::sendEvent(area->viewport(), &event);
         return event.isAccepted();
     }
     if (type == QEvent::DragMove) {
         QDragMoveEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         event.setAccepted(true);
-        QApplication::sendEvent(table->viewport(), &event);
+        QApplication::sendEvent(area->viewport(), &event);
         return event.isAccepted();
     }
     QDropEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(table->viewport(), &event);
+    QApplication::sendEvent(area->viewport(), &event);
     return event.isAccepted();
 }
 
 void TestPreview::dropsOntoTables_data()
 {
-    QTest::addColumn<QString>("tableName");
+    QTest::addColumn<QString>("target"); // a table, or the tree beside them
     QTest::addColumn<QStringList>("dragged");
     QTest::addColumn<bool>("accepted");
-    QTest::addColumn<QStringList>("rows"); // column 0 of the rows, after enter and drop
+    QTest::addColumn<QStringList>("archives"); // the unpack table's rows after the drop
+    QTest::addColumn<QStringList>("folders");  // and the pack table's
 
     QTest::newRow("two folders and a text file")
-        << "themeFolderTable" << QStringList{"blue", "notes.txt", "red"} << true
+        << "themeFolderTable" << QStringList{"blue", "notes.txt", "red"} << true << QStringList{}
         << QStringList{"blue", "red"};
-    QTest::newRow("only files onto the pack table")
-        << "themeFolderTable" << QStringList{"notes.txt", "Theme.TSK"} << false << QStringList{};
-    QTest::newRow("archives in any letter case")
+    QTest::newRow("an archive onto the pack table goes to the unpack table")
+        << "themeFolderTable" << QStringList{"notes.txt", "Theme.TSK"} << true
+        << QStringList{"demo"} << QStringList{};
+    QTest::newRow("archives in any letter case, and a folder for the pack table")
         << "themeFileTable" << QStringList{"Theme.TSK", "theme.tsk.bak", "blue"} << true
-        << QStringList{"demo"};
+        << QStringList{"demo"} << QStringList{"blue"};
     QTest::newRow("a .tsk that is no archive")
-        << "themeFileTable" << QStringList{"fake.tsk"} << true << QStringList{};
-    QTest::newRow("only folders onto the unpack table")
-        << "themeFileTable" << QStringList{"blue", "red"} << false << QStringList{};
+        << "themeFileTable" << QStringList{"fake.tsk"} << true << QStringList{} << QStringList{};
+    QTest::newRow("folders onto the unpack table go to the pack table")
+        << "themeFileTable" << QStringList{"blue", "red"} << true << QStringList{}
+        << QStringList{"blue", "red"};
     QTest::newRow("a folder named like an archive")
-        << "themeFileTable" << QStringList{"folder.Tsk"} << true << QStringList{};
+        << "themeFileTable" << QStringList{"folder.Tsk"} << true << QStringList{}
+        << QStringList{"folder.Tsk"};
     QTest::newRow("web addresses are not files")
-        << "themeFolderTable" << QStringList{"https://example.org/theme"} << false << QStringList{};
+        << "themeFolderTable" << QStringList{"https://example.org/theme"} << false << QStringList{}
+        << QStringList{};
+    QTest::newRow("anywhere else on the window")
+        << "resourceTree" << QStringList{"blue", "Theme.TSK", "notes.txt"} << true
+        << QStringList{"demo"} << QStringList{"blue"};
+    QTest::newRow("anywhere else, nothing to take")
+        << "resourceTree" << QStringList{"notes.txt"} << false << QStringList{} << QStringList{};
 }
 
 void TestPreview::dropsOntoTables()
 {
-    QFETCH(QString, tableName);
+    QFETCH(QString, target);
     QFETCH(QStringList, dragged);
     QFETCH(bool, accepted);
-    QFETCH(QStringList, rows);
+    QFETCH(QStringList, archives);
+    QFETCH(QStringList, folders);
     QDir().mkpath(path("blue"));
     QDir().mkpath(path("red"));
     QDir().mkpath(path("folder.Tsk"));
@@ -785,22 +806,26 @@ void TestPreview::dropsOntoTables()
     writeFile(path("theme.tsk.bak"), demoArchive());
     writeFile(path("fake.tsk"), "not an archive");
 
-    QTableWidget *target = table(tableName.toLatin1());
-    QTableWidget *other =
-        table(tableName == QLatin1String("themeFileTable") ? "themeFolderTable" : "themeFileTable");
-    QCOMPARE(drag(target, QEvent::DragEnter, dragged), accepted);
-    QCOMPARE(target->rowCount(), rows.size()); // added as the drag enters
+    auto *area = widget<QAbstractScrollArea>(target.toLatin1());
+    const auto names = [this](const char *name) {
+        QStringList rows;
+        for (int row = 0; row < table(name)->rowCount(); ++row)
+            rows.append(table(name)->item(row, 0)->text());
+        return rows;
+    };
+    QCOMPARE(drag(area, QEvent::DragEnter, dragged), accepted);
+    // A table lists its own kind as the drag enters.
+    QCOMPARE(names("themeFileTable"), target == "themeFileTable" ? archives : QStringList());
+    QCOMPARE(names("themeFolderTable"), target == "themeFolderTable" ? folders : QStringList());
     if (accepted) // the table's own handling keeps the drag accepted as it moves
-        QVERIFY(drag(target, QEvent::DragMove, dragged));
+        QVERIFY(drag(area, QEvent::DragMove, dragged));
     // A drop reaches only a table that accepted the drag's entry.
-    QCOMPARE(drag(target, QEvent::Drop, dragged), accepted);
-    QStringList names;
-    for (int row = 0; row < target->rowCount(); ++row)
-        names.append(target->item(row, 0)->text());
-    QCOMPARE(names, rows);
-    QCOMPARE(other->rowCount(), 0);
-    if (tableName == QLatin1String("themeFolderTable") && !rows.isEmpty())
-        QCOMPARE(target->item(0, 1)->text(), QDir::toNativeSeparators(path("blue")));
+    QCOMPARE(drag(area, QEvent::Drop, dragged), accepted);
+    QTRY_COMPARE(names("themeFileTable"), archives);
+    QTRY_COMPARE(names("themeFolderTable"), folders);
+    if (folders.size() == 1 && folders.first() == "blue")
+        QCOMPARE(table("themeFolderTable")->item(0, 1)->text(),
+                 QDir::toNativeSeparators(path("blue")));
 }
 
 void TestPreview::repeatedDropsAddNothing()

@@ -141,6 +141,12 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(folders->textElideMode(), Qt::ElideMiddle); // long paths keep their start and end
     QCOMPARE(files->textElideMode(), Qt::ElideMiddle);
     QVERIFY(!folders->wordWrap() && !files->wordWrap());
+
+    // Both tables' menus show the row's file or folder in the file manager.
+    QCOMPARE(files->actions().first()->text(), QStringLiteral("在文件管理器中显示"));
+    folders->setCurrentCell(0, 0);
+    widget<QAction>("showFolderAction")->trigger();
+    QCOMPARE(dialogs.shownFiles, QStringList{path("blue")});
 }
 
 void TestVelmoro::buildsMenus()
@@ -162,7 +168,7 @@ void TestVelmoro::buildsMenus()
         return list;
     };
     QCOMPARE(texts(widget<QMenu>("fileMenu")),
-             (QStringList{"增加主题文件", "增加主题资源文件夹", "--", "退出"}));
+             (QStringList{"增加主题文件", "增加主题资源文件夹", "最近打开", "--", "退出"}));
     QCOMPARE(texts(widget<QMenu>("helpMenu")), (QStringList{"帮助文档", "--", "关于", "关于Qt"}));
     for (const char *name : {"addThemeFileAction", "addThemeFolderAction", "exitAction",
                              "aboutAction", "aboutQtAction", "helpDocAction"})
@@ -904,6 +910,13 @@ void TestVelmoro::tabLeavesTables()
     QCOMPARE(table->currentRow(), 1);
     QTest::keyClick(table, Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("qt_tabwidget_tabbar"));
+
+    // Enter presses the button that has the focus, as Space does.
+    auto *add = widget<QPushButton>(page == QLatin1String("packTab") ? "addThemeFolderButton"
+                                                                     : "addThemeFileButton");
+    add->setFocus();
+    QTest::keyClick(add, Qt::Key_Return);
+    QCOMPARE(dialogs.requests.size(), 1);
 }
 
 void TestVelmoro::firstRunUsesDefault()
@@ -915,6 +928,9 @@ void TestVelmoro::firstRunUsesDefault()
 #else
     QCOMPARE(widget<QLineEdit>("workDirEdit")->text(), QDir::homePath());
 #endif
+    // The window's first size, within the screen however small it is.
+    QVERIFY(QRect(QPoint(), window->screen()->availableSize())
+                .contains(QRect(QPoint(), window->size())));
     window->close();
     QVERIFY(QFileInfo::exists(settingsFile()));
 }
@@ -944,6 +960,17 @@ void TestVelmoro::keepsWorkDirAcrossRuns()
     newWindow();
     QCOMPARE(widget<QLineEdit>("workDirEdit")->text(), QStringLiteral("/新的/目录"));
     QCOMPARE(readFile(settingsFile()), QStringLiteral("/新的/目录").toUtf8());
+
+    // In a file of its own beside it: the window's size and the folders and
+    // archives listed last.
+    QDir().mkpath(path("blue"));
+    addFolders({"blue"});
+    window->resize(611, 377);
+    window->close();
+    newWindow();
+    QCOMPARE(window->size(), QSize(611, 377));
+    QCOMPARE(widget<QMenu>("recentMenu")->actions().first()->toolTip(),
+             QDir::toNativeSeparators(path("blue")));
 }
 
 void TestVelmoro::leavesFieldEmptyForUnreadableSettings()

@@ -8,6 +8,7 @@
 #include "app/run/BackgroundRun.h"
 #include "app/run/FailureReason.h"
 #include "app/window/DialogSeam.h"
+#include "app/window/PathDelegate.h"
 #include "app/window/TabPage.h"
 #include "app/window/TableSelection.h"
 #include "archive/ThemeReader.h"
@@ -38,8 +39,11 @@ void Velmoro::createUnpackTab()
     themeFileTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFileTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
     themeFileTable->setWordWrap(false);                // on one line, shortened rather than broken
+    // The path keeps its file name in view, its folders give way.
+    themeFileTable->setItemDelegateForColumn(1, new PathDelegate(themeFileTable));
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
+    addShowInFileManager(themeFileTable, showArchiveAction, "showArchiveAction");
 
     // The tree sits in a pane of its own, between its filter and the
     // theme's summary, beside the preview of the selected resource.
@@ -90,6 +94,7 @@ ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
     themeFileTable->setItem(row, 0, nameItem);
     themeFileTable->setItem(row, 1, pathItem);
     themeFilePaths.append(archivePath);
+    noteRecent(archivePath);
     return ThemeFailure::None;
 }
 

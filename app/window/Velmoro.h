@@ -63,6 +63,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void addFile();
@@ -85,6 +87,9 @@ private:
     void createPackTab();
     void loadSettings();
     void saveSettings();
+    void restoreWindowState();
+    void saveWindowState();
+    QString windowStateFile() const;
 
     void orderKeyboardFocus();
     void showTab(const char *pageName);
@@ -93,6 +98,12 @@ private:
     // The tree is filled by the preview pane; this hands it one resource.
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
     bool addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused);
+    void takePaths(const QStringList &paths, const QTableWidget *under);
+    void addShowInFileManager(QTableWidget *table, QAction *&action, const char *name);
+    void showInFileManager(const QTableWidget *table);
+    void noteRecent(const QString &path);
+    void updateRecentMenu();
+    void openRecent(const QString &path);
     void noteRefusal(QStringList &refused, const QString &archivePath, ThemeFailure failure);
     void reportRefusals(const QStringList &refused);
     bool packNamesUsable(const QList<JobItem> &items, const JobTarget &target);
@@ -116,6 +127,10 @@ private:
     QAction *aboutAction = nullptr;
     QAction *aboutQtAction = nullptr;
     QAction *helpDocAction = nullptr;
+    QMenu *recentMenu = nullptr; // 最近打开: the archives and folders listed last
+    QAction *clearRecentAction = nullptr;
+    QAction *showArchiveAction = nullptr; // 在文件管理器中显示, on the unpack table
+    QAction *showFolderAction = nullptr;  // and on the pack table
     QLabel *workDirLabel = nullptr;
     QLineEdit *workDirEdit = nullptr;
     QPushButton *changeWorkDirButton = nullptr;
@@ -136,6 +151,7 @@ private:
     QVector<QString> themeFolderPaths;
     IconStore iconStore;
     QString lastDialogDir;
+    QStringList recentPaths; // newest first
 
     DialogSeam *dialogs = nullptr;
     int progressDialogDelay = 500;
