@@ -358,6 +358,11 @@ void TestPreview::keepsSizeAndTypeInView()
     QVERIFY(summary->fontMetrics().horizontalAdvance(summary->text())
             <= summary->contentsRect().width());
     QCOMPARE(summary->toolTip(), QString::fromLatin1(longName) + tail);
+    // The tree's names stay readable: its size and type columns make way.
+    const int nameRoom = tree()->header()->sectionSize(0)
+                         - tree()->visualItemRect(top->child(0)->child(0)).x(); // long/x.jpg
+    QVERIFY2(nameRoom >= 16 + 10 * tree()->fontMetrics().averageCharWidth(),
+             qPrintable(QString::number(nameRoom)));
 }
 
 void TestPreview::summarisesTheme()
