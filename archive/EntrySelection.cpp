@@ -9,23 +9,6 @@
 
 namespace {
 
-QList<QRegularExpression> expressionsFor(const QStringList &patterns)
-{
-    QList<QRegularExpression> expressions;
-    for (QString pattern : patterns) {
-        while (pattern.startsWith(QLatin1Char('/')))
-            pattern.remove(0, 1);
-        while (pattern.endsWith(QLatin1Char('/')))
-            pattern.chop(1);
-        QRegularExpression expression(QRegularExpression::wildcardToRegularExpression(pattern));
-        if (!expression.isValid()) // "[" alone: no wildcard after all, the name as it stands
-            expression.setPattern(
-                QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
-        expressions.append(expression);
-    }
-    return expressions;
-}
-
 // The entry's path below the theme folder, as patterns see it. A byte that
 // was not UTF-8 matches as any character does ("*" takes it), so such an
 // entry is chosen and then fails, instead of being left out without a word;
@@ -42,24 +25,51 @@ QString matchablePath(const ThemeIndex &index, qsizetype i)
 
 } // namespace
 
+EntryPattern::EntryPattern(QString pattern, Qt::CaseSensitivity letterCase)
+{
+    while (pattern.startsWith(QLatin1Char('/')))
+        pattern.remove(0, 1);
+    while (pattern.endsWith(QLatin1Char('/')))
+        pattern.chop(1);
+    expression.setPattern(QRegularExpression::wildcardToRegularExpression(pattern));
+    if (!expression.isValid()) // "[" alone: no wildcard after all, the name as it stands
+        expression.setPattern(
+            QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
+    if (letterCase == Qt::CaseInsensitive)
+        expression.setPatternOptions(QRegularExpression::CaseInsensitiveOption);
+}
+
+bool EntryPattern::matches(QStringView path) const
+{
+    // The path and every folder above it: "a/b/c", "a/b", "a".
+    for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf(QLatin1Char('/'), end - 1)) {
+        if (expression.match(path.left(end)).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+bool EntryPattern::holdsWildcard(const QString &text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'))
+           || text.contains(QLatin1Char('['));
+}
+
 QList<qsizetype> selectEntries(const ThemeIndex &index, const QStringList &patterns,
                                QStringList &unmatched)
 {
-    const QList<QRegularExpression> expressions = expressionsFor(patterns);
+    QList<EntryPattern> chosenBy;
+    for (const QString &pattern : patterns)
+        chosenBy.append(EntryPattern(pattern));
     QList<bool> used(patterns.size(), false);
     QList<qsizetype> chosen;
     for (qsizetype i = 0; i < index.count(); ++i) {
         const QString path = matchablePath(index, i);
         bool matched = false;
-        // The entry's path and every folder above it: "a/b/c", "a/b", "a".
-        for (qsizetype end = path.size(); end > 0;
-             end = path.lastIndexOf(QLatin1Char('/'), end - 1)) {
-            const QStringView candidate = QStringView(path).left(end);
-            for (qsizetype p = 0; p < expressions.size(); ++p) {
-                if (expressions[p].match(candidate).hasMatch()) {
-                    used[p] = true;
-                    matched = true;
-                }
+        for (qsizetype p = 0; p < chosenBy.size(); ++p) {
+            if (chosenBy[p].matches(path)) {
+                used[p] = true;
+                matched = true;
             }
         }
         if (matched)

@@ -2,15 +2,34 @@
 #pragma once
 
 #include <QList>
+#include <QRegularExpression>
 #include <QStringList>
 
 class ThemeIndex;
 
-// Chooses entries of an archive by the names a user gives, as a shell would
-// match paths: a name is a resource's path below the theme folder ("img/bg.png",
-// a leading "/" allowed) or a folder's, which takes everything below it, and
-// may hold the wildcards "*" and "?" (neither matches "/") and "[...]". Paths
-// are compared as an unpack lays them out, so "//d.png" is "d.png".
+// One name a user gives to choose resources, as a shell would match paths: a
+// resource's path below the theme folder ("img/bg.png", leading and trailing
+// "/" ignored) or a folder's, which takes everything below it, with the
+// wildcards "*" and "?" (neither matches "/") and "[...]". The command line's
+// extract and the window's filter over the resource tree choose by it.
+class EntryPattern
+{
+public:
+    explicit EntryPattern(QString pattern, Qt::CaseSensitivity letterCase = Qt::CaseSensitive);
+
+    // Whether the path below the theme folder, or a folder above it, matches.
+    bool matches(QStringView path) const;
+
+    // Whether the text holds a wildcard, so that it is a pattern rather than
+    // a plain name.
+    static bool holdsWildcard(const QString &text);
+
+private:
+    QRegularExpression expression;
+};
+
+// Chooses entries of an archive by the names a user gives (EntryPattern).
+// Paths are compared as an unpack lays them out, so "//d.png" is "d.png".
 // Returns the chosen entries' positions in archive order, each once;
 // `unmatched` receives every given name that matched nothing.
 QList<qsizetype> selectEntries(const ThemeIndex &index, const QStringList &patterns,

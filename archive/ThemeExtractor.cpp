@@ -48,14 +48,19 @@ EntryOutcome archiveFailed(int systemError)
              QString()}};
 }
 
-// Why the output tree could not start or finish a file.
+// Why the output tree could not start or finish a file. What stood in the
+// way keeps its own path, so the user is told what to move.
 EntryOutcome treeFailed(const OutputTree &tree)
 {
+    EntryOutcome failed;
     switch (tree.problem()) {
     case OutputTree::Problem::LinkInWay:
-        return entryFailed(ThemeFailure::Unwritable, 0,
-                           QStringLiteral("A symbolic link is in the way"));
-    case OutputTree::Problem::NotAFolder: return entryFailed(ThemeFailure::Unwritable, ENOTDIR);
+        failed = entryFailed(ThemeFailure::LinkInWay, 0,
+                             QStringLiteral("A symbolic link is in the way"));
+        break;
+    case OutputTree::Problem::NotAFolder:
+        failed = entryFailed(ThemeFailure::FileInWay, ENOTDIR);
+        break;
     case OutputTree::Problem::SpecialFile:
         return entryFailed(ThemeFailure::Unwritable, 0,
                            QStringLiteral("A FIFO, socket or device is in the way"));
@@ -63,9 +68,11 @@ EntryOutcome treeFailed(const OutputTree &tree)
         return entryFailed(ThemeFailure::Conflict, 0,
                            QStringLiteral("It is the theme file being unpacked"));
     case OutputTree::Problem::None:
-    case OutputTree::Problem::System: break;
+    case OutputTree::Problem::System:
+        return entryFailed(writeFailureFor(tree.systemError()), tree.systemError());
     }
-    return entryFailed(writeFailureFor(tree.systemError()), tree.systemError());
+    failed.error.path = tree.problemPath();
+    return failed;
 }
 
 // Writes entries' contents, which lie at their offsets in the archive, into
@@ -262,7 +269,8 @@ ThemeError Extraction::run(const QList<qsizetype> &chosen)
             // The others are still written; the message names the first.
             if (failedFiles.isEmpty()) {
                 firstFailure = outcome.error;
-                firstFailure.path = filePath;
+                if (firstFailure.path.isEmpty()) // else what stood in its way
+                    firstFailure.path = filePath;
             }
             failedFiles.append(QDir::toNativeSeparators(filePath));
             break;

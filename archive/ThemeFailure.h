@@ -17,6 +17,10 @@ enum class ThemeFailure {
     BadThemeName,     // a theme name no archive can hold, or that would move the archive
     Unreadable,       // a folder or file to read cannot be listed, opened or read
     Unwritable,       // the archive or a resource file cannot be written
+    LinkInWay,        // a folder to write into is a symbolic link, which is never followed
+                      // (`path`: the link)
+    FileInWay,        // a file (or anything else but a folder) stands where a folder to
+                      // write into must go (`path`: that file)
     DiskFull,         // a write failed because the disk or quota is full
     FileTooLarge,     // a write passed the file size limit of the process (ulimit -f)
     PermissionDenied, // a write failed because the system refused access

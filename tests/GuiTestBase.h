@@ -39,6 +39,7 @@ public:
     QList<WindowMessage> messages; // every box, in the order shown
     QQueue<bool> actionAnswers;    // true presses a box's extra button; none left: OK
     QStringList openedFolders;     // handed to the file manager
+    QStringList shownFiles;        // shown selected in the file manager
     QList<QUrl> openedUrls;        // handed to the desktop's applications
     bool applicationFound = true;  // what opening a folder or a URL answers
 
@@ -64,6 +65,12 @@ public:
     bool openFolder(const QString &folder) override
     {
         openedFolders.append(folder);
+        return applicationFound;
+    }
+
+    bool showInFileManager(const QString &path) override
+    {
+        shownFiles.append(path);
         return applicationFound;
     }
 

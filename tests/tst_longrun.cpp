@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QTabWidget>
@@ -420,6 +421,8 @@ void TestLongRun::opensPathsFromCommandLine()
     QCOMPARE(widget<QTableWidget>("themeFolderTable")->rowCount(), folders);
     QCOMPARE(widget<QTableWidget>("themeFileTable")->rowCount(), archives);
     QCOMPARE(widget<QTabWidget>("tabWidget")->currentIndex(), tab);
+    // 文件 → 最近打开 lists them, below it a separator and 清除列表.
+    QCOMPARE(widget<QMenu>("recentMenu")->actions().size(), folders + archives + 2);
     if (folders)
         QCOMPARE(widget<QTableWidget>("themeFolderTable")->item(0, 1)->text(),
                  QDir::toNativeSeparators(path("blue")));

@@ -6,6 +6,7 @@
 #include "GuiTestBase.h"
 #include "app/preview/ResourceTree.h"
 #include "app/preview/ResourceViewer.h"
+#include "app/window/PathDelegate.h"
 #include "util/FormatSize.h"
 
 #include <QAction>
@@ -74,7 +75,7 @@ private:
     QString paneText();
     static QString dump(const QTreeWidgetItem *item);
     static QString dumpShown(const QTreeWidgetItem *item);
-    bool drag(QTableWidget *table, QEvent::Type type, const QStringList &names);
+    bool drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names);
 };
 
 void TestPreview::addArchive(const QString &file)
@@ -179,6 +180,7 @@ void TestPreview::buildsTree_data()
 {
     QTest::addColumn<QList<Entry>>("entries");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QList<int>>("clicks"); // on the headers of these columns, in turn
 
     QTest::newRow("folders first, newest folder in front")
         << QList<Entry>{{"/z.png", "z"},
@@ -186,30 +188,57 @@ void TestPreview::buildsTree_data()
                         {"/a.png", "a"},
                         {"/b/d.png", "d"},
                         {"/b/c.png", "c"}}
-        << "demo{c{e.png[1 B|.png]},b{c.png[1 B|.png],d.png[1 B|.png]},a.png[1 B|.png],z.png[1 B|.png]}";
+        << "demo{c{e.png[1 B|.png]},b{c.png[1 B|.png],d.png[1 B|.png]},a.png[1 B|.png],z.png[1 B|.png]}"
+        << QList<int>{};
     QTest::newRow("a file and a folder of the same name")
-        << QList<Entry>{{"/res/x.png", "x"}, {"/res", "r"}} << "demo{res[1 B|]{x.png[1 B|.png]}}";
+        << QList<Entry>{{"/res/x.png", "x"}, {"/res", "r"}} << "demo{res[1 B|]{x.png[1 B|.png]}}"
+        << QList<int>{};
     QTest::newRow("names compared with case")
         << QList<Entry>{{"/Img/a.png", "a"}, {"/img/b.png", "b"}}
-        << "demo{img{b.png[1 B|.png]},Img{a.png[1 B|.png]}}";
-    QTest::newRow("no resources") << QList<Entry>{} << "demo";
+        << "demo{img{b.png[1 B|.png]},Img{a.png[1 B|.png]}}" << QList<int>{};
+    QTest::newRow("no resources") << QList<Entry>{} << "demo" << QList<int>{};
     QTest::newRow("sizes") << QList<Entry>{{"/a.9.png", QByteArray(1536, 'a')},
                                            {"/b.jpg", QByteArray(2048, 'b')}}
-                           << "demo{a.9.png[1.50 KB|.png],b.jpg[2 KB|.jpg]}";
+                           << "demo{a.9.png[1.50 KB|.png],b.jpg[2 KB|.jpg]}" << QList<int>{};
     QTest::newRow("types from the last dot")
         << QList<Entry>{{"/.nomedia", ""}, {"/README", "r"}, {"/x.", "x"}}
-        << "demo{.nomedia[0 B|.nomedia],README[1 B|],x.[1 B|.]}";
+        << "demo{.nomedia[0 B|.nomedia],README[1 B|],x.[1 B|.]}" << QList<int>{};
     QTest::newRow("odd keys: leading slash dropped, empty names kept")
-        << QList<Entry>{{"//hidden", "h"}, {"/dir/", "d"}, {"/", "e"}}
-        << "demo{dir{[1 B|]},[1 B|]}";
+        << QList<Entry>{{"//hidden", "h"}, {"/dir/", "d"}, {"/", "e"}} << "demo{dir{[1 B|]},[1 B|]}"
+        << QList<int>{};
+    const QList<Entry> mixed{
+        {"/b.png", "bbb"}, {"/A10.txt", "a"}, {"/a9.png", "aa"}, {"/dir/x", "x"}};
+    QTest::newRow("sorted by name, folders first")
+        << mixed << "demo{dir{x[1 B|]},a9.png[2 B|.png],A10.txt[1 B|.txt],b.png[3 B|.png]}"
+        << QList<int>{0};
+    QTest::newRow("by name, the other way, folders still first")
+        << mixed << "demo{dir{x[1 B|]},b.png[3 B|.png],A10.txt[1 B|.txt],a9.png[2 B|.png]}"
+        << QList<int>{0, 0};
+    QTest::newRow("by size")
+        << mixed << "demo{dir{x[1 B|]},A10.txt[1 B|.txt],a9.png[2 B|.png],b.png[3 B|.png]}"
+        << QList<int>{1};
+    QTest::newRow("by type")
+        << mixed << "demo{dir{x[1 B|]},a9.png[2 B|.png],b.png[3 B|.png],A10.txt[1 B|.txt]}"
+        << QList<int>{2};
     QTest::newRow("later duplicate's size")
-        << QList<Entry>{{"/a", "1"}, {"/a", "22"}} << "demo{a[2 B|]}";
+        << QList<Entry>{{"/a", "1"}, {"/a", "22"}} << "demo{a[2 B|]}" << QList<int>{};
 }
 
 void TestPreview::buildsTree()
 {
     QFETCH(QList<Entry>, entries);
     QFETCH(QString, expected);
+    QFETCH(QList<int>, clicks);
+    if (!clicks.isEmpty()) { // the headers take their places on screen, all in view
+        window->resize(800, 450);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    QHeaderView *header = tree()->header();
+    for (const int column : clicks) // in the order listed until a header is clicked
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, 2));
     writeFile(path("t.tsk"), build("demo", entries));
     addArchive(path("t.tsk"));
     table("themeFileTable")->selectRow(0);
@@ -352,6 +381,9 @@ void TestPreview::keepsSizeAndTypeInView()
     writeFile(path("long.tsk"),
               build(longName, {{"/" + longName + ".png", "p"}, {"/" + longName + "/x.jpg", "x"}}));
     addArchive(path("long.tsk"));
+    const QString deep = path("a-folder-with-a-rather-long-name/and-another-one/theme-101.tsk");
+    writeFile(deep, demoArchive());
+    addArchive(deep);
     window->resize(800, 450);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -373,6 +405,12 @@ void TestPreview::keepsSizeAndTypeInView()
     QCOMPARE(top->child(1)->toolTip(0), QString::fromLatin1(longName + ".png")); // the file
     QCOMPARE(table("themeFileTable")->item(0, 1)->toolTip(),
              QDir::toNativeSeparators(path("long.tsk")));
+    // A path gives way in its folders: the file name, which tells rows apart, stays whole.
+    const QModelIndex cell = table("themeFileTable")->model()->index(1, 1);
+    const QString shown =
+        static_cast<PathDelegate *>(table("themeFileTable")->itemDelegateForColumn(1))
+            ->shownText(cell, table("themeFileTable")->visualRect(cell), table("themeFileTable"));
+    QVERIFY2(shown.endsWith("/theme-101.tsk") && shown.contains(QChar(0x2026)), qPrintable(shown));
 
     // Also in the window a small screen opens (two thirds of 800x450): the
     // table's path and the summary's figures stay in view.
@@ -387,6 +425,11 @@ void TestPreview::keepsSizeAndTypeInView()
     QVERIFY(summary->fontMetrics().horizontalAdvance(summary->text())
             <= summary->contentsRect().width());
     QCOMPARE(summary->toolTip(), QString::fromLatin1(longName) + tail);
+    // The tree's names stay readable: its size and type columns make way.
+    const int nameRoom = tree()->header()->sectionSize(0)
+                         - tree()->visualItemRect(top->child(0)->child(0)).x(); // long/x.jpg
+    QVERIFY2(nameRoom >= 16 + 10 * tree()->fontMetrics().averageCharWidth(),
+             qPrintable(QString::number(nameRoom)));
 }
 
 void TestPreview::summarisesTheme()
@@ -419,6 +462,15 @@ void TestPreview::showsResource_data()
         << pixels.arg(30).arg(20).arg(formatSize(jpeg.size()));
     QTest::newRow("xml as text") << QList<Entry>{{"/theme.xml", "<theme name=\"蓝\"/>"}}
                                  << "theme.xml" << false << "text:<theme name=\"蓝\"/>";
+    QTest::newRow("GBK text") << QList<Entry>{{"/a.txt", "\xc0\xb6\xc9\xab\xd6\xf7\xcc\xe2"}}
+                              << "a.txt" << false << "text:蓝色主题";
+    QTest::newRow("XML that declares its encoding")
+        << QList<Entry>{{"/t.xml",
+                         "<?xml version=\"1.0\" encoding=\"Big5\"?><t n=\"\xc2\xc5\xa6\xe2\"/>"}}
+        << "t.xml" << false << "text:<?xml version=\"1.0\" encoding=\"Big5\"?><t n=\"藍色\"/>";
+    QTest::newRow("UTF-16 with a byte-order mark")
+        << QList<Entry>{{"/u.txt", QByteArray("\xff\xfe\xdd\x84\x72\x82", 6)}} << "u.txt" << false
+        << "text:蓝色";
     QTest::newRow("unknown type that is UTF-8")
         << QList<Entry>{{"/song.lrc", "[00:01]你好"}} << "song.lrc" << false << "text:[00:01]你好";
     QTest::newRow("later of two entries of one name")
@@ -429,8 +481,9 @@ void TestPreview::showsResource_data()
         << "message:类型：.ogg\n大小：3 B";
     QTest::newRow("binary without extension") << QList<Entry>{{"/blob", "\xff\xfe"}} << "blob"
                                               << false << "message:类型：（无扩展名）\n大小：2 B";
-    QTest::newRow("damaged picture") << QList<Entry>{{"/broken.png", "not a picture"}}
-                                     << "broken.png" << false << "message:类型：.png\n大小：13 B";
+    QTest::newRow("damaged picture")
+        << QList<Entry>{{"/broken.png", "not a picture"}} << "broken.png" << false
+        << "message:图片已损坏\n类型：.png\n大小：13 B";
     QTest::newRow("text over 1 MiB")
         << QList<Entry>{{"/big.txt", bigText}} << "big.txt" << false
         << "message:文件太大，无法预览\n大小：" + formatSize(bigText.size());
@@ -443,7 +496,7 @@ void TestPreview::showsResource_data()
     // A tiny file that claims a picture of 30,000 x 30,000 pixels.
     QTest::newRow("picture that would be too large decoded")
         << QList<Entry>{{"/vast.pbm", "P4\n30000 30000\n" + QByteArray(64, '\xff')}} << "vast.pbm"
-        << false << "message:文件太大，无法预览\n大小：79 B";
+        << false << "message:图片的像素太多（30000 x 30000 像素），无法预览\n大小：79 B";
     QTest::newRow("a folder") << QList<Entry>{{"/img/a.png", png}} << "img" << false
                               << "message:选择一个资源文件即可在这里预览。";
     QTest::newRow("the theme") << QList<Entry>{{"/a.png", png}} << "" << false
@@ -524,6 +577,12 @@ void TestPreview::filtersTree_data()
                                      << "demo{readme,theme.xml}";
     QTest::newRow("nothing matches") << "nothing"
                                      << "demo";
+    QTest::newRow("wildcards as extract takes them") << "*/*.png"
+                                                     << "demo{img{bg.png}}";
+    QTest::newRow("a wildcard folder keeps what it holds") << "?KIN"
+                                                           << "demo{skin{play.jpg}}";
+    QTest::newRow("a wildcard that matches nothing") << "*.gif"
+                                                     << "demo";
 }
 
 void TestPreview::filtersTree()
@@ -542,15 +601,17 @@ void TestPreview::filtersTree()
     auto *field = widget<QLineEdit>("resourceFilterEdit");
     QTest::keyClicks(field, filter);
     QCOMPARE(dumpShown(tree()->topLevelItem(0)), shown);
+    // A hint says when nothing is left.
+    QCOMPARE(!widget<QLabel>("filterHintLabel")->isHidden(), shown == QLatin1String("demo"));
     // The pane never shows a resource the filter hides.
     if (!shown.contains(QLatin1String("readme")))
         QVERIFY2(!paneText().startsWith(QLatin1String("text:r")), qPrintable(paneText()));
     for (QTreeWidgetItemIterator it(tree()); *it; ++it) {
-        if (!(*it)->isHidden() && (*it)->childCount() > 0 && !filter.isEmpty())
-            QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
         bool outOfView = false;
         for (const QTreeWidgetItem *item = *it; item; item = item->parent())
             outOfView = outOfView || item->isHidden();
+        if (!outOfView && (*it)->childCount() > 0 && !filter.isEmpty())
+            QVERIFY2((*it)->isExpanded(), qPrintable((*it)->text(0)));
         if (outOfView) // no longer chosen
             QVERIFY2(!(*it)->isSelected(), qPrintable((*it)->text(0)));
     }
@@ -704,6 +765,14 @@ void TestPreview::copiesPaths()
     widget<QAction>("copyResourcePathAction")->trigger();
     // The top row is the theme itself, not a path inside it.
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("img/bg.png\nskin"));
+    // Full paths begin with the archive's own; Ctrl+A chooses every row.
+    QTest::keyClick(tree(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(tree()->selectedItems().size(), 5);
+    choose({"img/bg.png", ""});
+    widget<QAction>("copyFullPathAction")->trigger();
+    const QString archive = QDir::toNativeSeparators(path("t.tsk"));
+    QCOMPARE(QApplication::clipboard()->text(),
+             archive + QDir::toNativeSeparators("/img/bg.png\n") + archive);
 }
 
 // Rows dragged out carry copies of what they stand for; dropped on the
@@ -745,9 +814,9 @@ void TestPreview::dragsCopiesOut()
     }
 }
 
-// Sends a drag event with file URLs to the table's viewport, where drags
-// over the cells arrive; returns whether the event was accepted.
-bool TestPreview::drag(QTableWidget *table, QEvent::Type type, const QStringList &names)
+// Sends a drag event with file URLs to the viewport of a table (where drags
+// over the cells arrive) or of the tree; returns whether it was accepted.
+bool TestPreview::drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names)
 {
     QMimeData data;
     QList<QUrl> urls;
@@ -758,51 +827,62 @@ bool TestPreview::drag(QTableWidget *table, QEvent::Type type, const QStringList
     const QPoint where(10, 10);
     if (type == QEvent::DragEnter) {
         QDragEnterEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(table->viewport(), &event);
+        QApplication::sendEvent(area->viewport(), &event);
         return event.isAccepted();
     }
     if (type == QEvent::DragMove) {
         QDragMoveEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         event.setAccepted(true);
-        QApplication::sendEvent(table->viewport(), &event);
+        QApplication::sendEvent(area->viewport(), &event);
         return event.isAccepted();
     }
     QDropEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(table->viewport(), &event);
+    QApplication::sendEvent(area->viewport(), &event);
     return event.isAccepted();
 }
 
 void TestPreview::dropsOntoTables_data()
 {
-    QTest::addColumn<QString>("tableName");
+    QTest::addColumn<QString>("target"); // a table, or the tree beside them
     QTest::addColumn<QStringList>("dragged");
     QTest::addColumn<bool>("accepted");
-    QTest::addColumn<QStringList>("rows"); // column 0 of the rows, after enter and drop
+    QTest::addColumn<QStringList>("archives"); // the unpack table's rows after the drop
+    QTest::addColumn<QStringList>("folders");  // and the pack table's
 
     QTest::newRow("two folders and a text file")
-        << "themeFolderTable" << QStringList{"blue", "notes.txt", "red"} << true
+        << "themeFolderTable" << QStringList{"blue", "notes.txt", "red"} << true << QStringList{}
         << QStringList{"blue", "red"};
-    QTest::newRow("only files onto the pack table")
-        << "themeFolderTable" << QStringList{"notes.txt", "Theme.TSK"} << false << QStringList{};
-    QTest::newRow("archives in any letter case")
+    QTest::newRow("an archive onto the pack table goes to the unpack table")
+        << "themeFolderTable" << QStringList{"notes.txt", "Theme.TSK"} << true
+        << QStringList{"demo"} << QStringList{};
+    QTest::newRow("archives in any letter case, and a folder for the pack table")
         << "themeFileTable" << QStringList{"Theme.TSK", "theme.tsk.bak", "blue"} << true
-        << QStringList{"demo"};
+        << QStringList{"demo"} << QStringList{"blue"};
     QTest::newRow("a .tsk that is no archive")
-        << "themeFileTable" << QStringList{"fake.tsk"} << true << QStringList{};
-    QTest::newRow("only folders onto the unpack table")
-        << "themeFileTable" << QStringList{"blue", "red"} << false << QStringList{};
+        << "themeFileTable" << QStringList{"fake.tsk"} << true << QStringList{} << QStringList{};
+    QTest::newRow("folders onto the unpack table go to the pack table")
+        << "themeFileTable" << QStringList{"blue", "red"} << true << QStringList{}
+        << QStringList{"blue", "red"};
     QTest::newRow("a folder named like an archive")
-        << "themeFileTable" << QStringList{"folder.Tsk"} << true << QStringList{};
+        << "themeFileTable" << QStringList{"folder.Tsk"} << true << QStringList{}
+        << QStringList{"folder.Tsk"};
     QTest::newRow("web addresses are not files")
-        << "themeFolderTable" << QStringList{"https://example.org/theme"} << false << QStringList{};
+        << "themeFolderTable" << QStringList{"https://example.org/theme"} << false << QStringList{}
+        << QStringList{};
+    QTest::newRow("anywhere else on the window")
+        << "resourceTree" << QStringList{"blue", "Theme.TSK", "notes.txt"} << true
+        << QStringList{"demo"} << QStringList{"blue"};
+    QTest::newRow("anywhere else, nothing to take")
+        << "resourceTree" << QStringList{"notes.txt"} << false << QStringList{} << QStringList{};
 }
 
 void TestPreview::dropsOntoTables()
 {
-    QFETCH(QString, tableName);
+    QFETCH(QString, target);
     QFETCH(QStringList, dragged);
     QFETCH(bool, accepted);
-    QFETCH(QStringList, rows);
+    QFETCH(QStringList, archives);
+    QFETCH(QStringList, folders);
     QDir().mkpath(path("blue"));
     QDir().mkpath(path("red"));
     QDir().mkpath(path("folder.Tsk"));
@@ -811,22 +891,26 @@ void TestPreview::dropsOntoTables()
     writeFile(path("theme.tsk.bak"), demoArchive());
     writeFile(path("fake.tsk"), "not an archive");
 
-    QTableWidget *target = table(tableName.toLatin1());
-    QTableWidget *other =
-        table(tableName == QLatin1String("themeFileTable") ? "themeFolderTable" : "themeFileTable");
-    QCOMPARE(drag(target, QEvent::DragEnter, dragged), accepted);
-    QCOMPARE(target->rowCount(), rows.size()); // added as the drag enters
+    auto *area = widget<QAbstractScrollArea>(target.toLatin1());
+    const auto names = [this](const char *name) {
+        QStringList rows;
+        for (int row = 0; row < table(name)->rowCount(); ++row)
+            rows.append(table(name)->item(row, 0)->text());
+        return rows;
+    };
+    QCOMPARE(drag(area, QEvent::DragEnter, dragged), accepted);
+    // A table lists its own kind as the drag enters.
+    QCOMPARE(names("themeFileTable"), target == "themeFileTable" ? archives : QStringList());
+    QCOMPARE(names("themeFolderTable"), target == "themeFolderTable" ? folders : QStringList());
     if (accepted) // the table's own handling keeps the drag accepted as it moves
-        QVERIFY(drag(target, QEvent::DragMove, dragged));
+        QVERIFY(drag(area, QEvent::DragMove, dragged));
     // A drop reaches only a table that accepted the drag's entry.
-    QCOMPARE(drag(target, QEvent::Drop, dragged), accepted);
-    QStringList names;
-    for (int row = 0; row < target->rowCount(); ++row)
-        names.append(target->item(row, 0)->text());
-    QCOMPARE(names, rows);
-    QCOMPARE(other->rowCount(), 0);
-    if (tableName == QLatin1String("themeFolderTable") && !rows.isEmpty())
-        QCOMPARE(target->item(0, 1)->text(), QDir::toNativeSeparators(path("blue")));
+    QCOMPARE(drag(area, QEvent::Drop, dragged), accepted);
+    QTRY_COMPARE(names("themeFileTable"), archives);
+    QTRY_COMPARE(names("themeFolderTable"), folders);
+    if (folders.size() == 1 && folders.first() == "blue")
+        QCOMPARE(table("themeFolderTable")->item(0, 1)->text(),
+                 QDir::toNativeSeparators(path("blue")));
 }
 
 void TestPreview::repeatedDropsAddNothing()

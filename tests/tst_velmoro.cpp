@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -68,6 +69,7 @@ private slots:
     void explainsFailures();
     void runsAsTheCommandLineDoes_data();
     void runsAsTheCommandLineDoes();
+    void toolkitBoxOffersFolder_data();
     void toolkitBoxOffersFolder();
 
     void tabLeavesTables_data();
@@ -119,7 +121,7 @@ void TestVelmoro::buildsWindow()
     QStringList menu;
     for (const QAction *action : tree->actions())
         menu.append(action->text());
-    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径"}));
+    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径", "复制完整路径"}));
     QVERIFY(!widget<QLineEdit>("resourceFilterEdit")->placeholderText().isEmpty());
     QCOMPARE(tree->headerItem()->text(1), QStringLiteral("大小"));
     QCOMPARE(tree->headerItem()->text(2), QStringLiteral("类型"));
@@ -145,6 +147,12 @@ void TestVelmoro::buildsWindow()
     QCOMPARE(folders->textElideMode(), Qt::ElideMiddle); // long paths keep their start and end
     QCOMPARE(files->textElideMode(), Qt::ElideMiddle);
     QVERIFY(!folders->wordWrap() && !files->wordWrap());
+
+    // Both tables' menus show the row's file or folder in the file manager.
+    QCOMPARE(files->actions().first()->text(), QStringLiteral("在文件管理器中显示"));
+    folders->setCurrentCell(0, 0);
+    widget<QAction>("showFolderAction")->trigger();
+    QCOMPARE(dialogs.shownFiles, QStringList{path("blue")});
 }
 
 void TestVelmoro::buildsMenus()
@@ -166,7 +174,7 @@ void TestVelmoro::buildsMenus()
         return list;
     };
     QCOMPARE(texts(widget<QMenu>("fileMenu")),
-             (QStringList{"增加主题文件", "增加主题资源文件夹", "--", "退出"}));
+             (QStringList{"增加主题文件", "增加主题资源文件夹", "最近打开", "--", "退出"}));
     QCOMPARE(texts(widget<QMenu>("helpMenu")), (QStringList{"帮助文档", "--", "关于", "关于Qt"}));
     for (const char *name : {"addThemeFileAction", "addThemeFolderAction", "exitAction",
                              "aboutAction", "aboutQtAction", "helpDocAction"})
@@ -398,6 +406,10 @@ void TestVelmoro::refusesUnusablePackNames_data()
     QTest::newRow("separators") << QStringList{
         "../x", "a",
         "b\\c"} << "第 1 行“../x”：名称不能含有“/”或“\\”\n第 3 行“b\\c”：名称不能含有“/”或“\\”";
+    const QString tooLong(86, QChar(0x84DD)); // 258 bytes of UTF-8, 262 with ".tsk"
+    QTest::newRow("name too long for a file name")
+        << QStringList{"a", tooLong, "b"}
+        << "第 2 行“" + tooLong + "”：名称太长：加上“.tsk”后超过了文件名最多的 255 字节";
 }
 
 void TestVelmoro::refusesUnusablePackNames()
@@ -544,6 +556,10 @@ void TestVelmoro::completionNamesDestination_data()
         << "packThemeFolderButton"
         << "" << twoFolders << "所有主题资源已打包，每个主题文件都在它的主题资源文件夹旁边。"
         << "";
+    QTest::newRow("pack into a work directory not made yet")
+        << "packThemeFolderButton"
+        << "out/new/deeper" << twoFolders << "所有主题资源已打包到工作目录文件夹下了！"
+        << "out/new/deeper";
     QTest::newRow("unpack into the work directory")
         << "unpackThemeFileButton"
         << "out" << twoPlaces << "所有主题已解压到工作目录文件夹下！"
@@ -616,6 +632,15 @@ void TestVelmoro::explainsFailures_data()
         << "unsafeArchive"
         << "主题文件含有指向目标文件夹之外的路径，为了安全没有解压。请向主题的提供者确认它的来源。"
         << false;
+    // %out: the work directory, where the theme folder "second" would go.
+    QTest::newRow("theme folder is a symbolic link")
+        << "linkedThemeFolder"
+        << "%out/second 是一个符号链接，为了安全，不会经由它写入文件。请删除或改名这个链接，或换一个目标文件夹后重试。"
+        << true;
+    QTest::newRow("a file where the theme folder goes")
+        << "fileAsThemeFolder"
+        << "%out/second 是一个文件，占据了要创建的文件夹的位置。请移走或改名这个文件，或换一个目标文件夹后重试。"
+        << true;
 }
 
 // The failing item of each case is the last row; the box names it with a
@@ -652,7 +677,13 @@ void TestVelmoro::explainsFailures()
             writeFile(failing, build("second", {{"/big", "b"}}).left(60));
         else if (setUp == QLatin1String("unsafeArchive"))
             writeFile(failing, build("second", {{"/../escaped", "e"}}));
+        else if (setUp == QLatin1String("linkedThemeFolder"))
+            QVERIFY(QDir().mkpath(path("elsewhere"))
+                    && QFile::link("../elsewhere", path("out/second")));
+        else if (setUp == QLatin1String("fileAsThemeFolder"))
+            writeFile(path("out/second"), "in the way");
     }
+    reason.replace(QStringLiteral("%out"), QDir::toNativeSeparators(path("out")));
 
     {
         const FilePermissionsEnforced asUser;
@@ -691,8 +722,6 @@ void TestVelmoro::explainsFailures()
     QCOMPARE(box.details.contains(QStringLiteral("系统给出的原因：")), systemReason);
 }
 
-// The toolkit's box behind the seam: pressing its extra button is what the
-// window hears, and OK is not.
 // The rules of a run live in the library: the window and the command line
 // give the same answer for the same items. Each row is set up twice, run
 // once through velmoro-cli and once through the window, and both must leave
@@ -782,26 +811,48 @@ void TestVelmoro::runsAsTheCommandLineDoes()
 #endif
 }
 
+void TestVelmoro::toolkitBoxOffersFolder_data()
+{
+    QTest::addColumn<QString>("answer"); // a button's object name, or "Escape" or "close"
+    QTest::addColumn<bool>("action");    // what the window hears
+    QTest::newRow("extra button") << "actionButton" << true;
+    QTest::newRow("OK") << "okButton" << false;
+    QTest::newRow("Escape, though there is an extra button") << "Escape" << false;
+    QTest::newRow("the title bar's close button") << "close" << false;
+}
+
+// The toolkit's box behind the seam: pressing its extra button is what the
+// window hears, OK, Escape and closing it are not. A box of 300 failures
+// with long paths stays within the screen; its lines scroll.
 void TestVelmoro::toolkitBoxOffersFolder()
 {
-    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "text", "details",
-                          "打开文件夹"};
-    QString press = "actionButton";
-    QString shownText;
-    ShownWindows answerer([&](QWidget *shown) {
-        auto *box = qobject_cast<QMessageBox *>(shown);
-        if (!box)
+    QFETCH(QString, answer);
+    QFETCH(bool, action);
+    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "300 个主题打包失败：",
+                          "details", "打开文件夹"};
+    for (int i = 0; i < 300; ++i)
+        message.text +=
+            QStringLiteral("\n/主题/很长的文件夹名称/%1.tsk：无法写入主题文件。").arg(i);
+    QString shown;
+    ShownWindows answerer([&](QWidget *box) {
+        if (box->objectName() != QLatin1String("messageBox"))
             return;
-        shownText = box->text() + '|' + box->detailedText();
-        QAbstractButton *button = press.isEmpty() ? box->button(QMessageBox::Ok)
-                                                  : box->findChild<QAbstractButton *>(press);
-        QTimer::singleShot(0, button, &QAbstractButton::click);
+        QTimer::singleShot(0, box, [&, box] {
+            const QRect screen = box->screen()->availableGeometry();
+            shown = screen.contains(box->frameGeometry()) ? "fits" : "too large";
+            shown += '|' + box->findChild<QLabel *>("headlineLabel")->text() + '|'
+                     + box->findChild<QTextEdit *>("itemList")->toPlainText().left(40);
+            if (answer == QLatin1String("Escape"))
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (answer == QLatin1String("close"))
+                box->close();
+            else
+                box->findChild<QPushButton *>(answer)->click();
+        });
     });
     DialogSeam toolkit;
-    QVERIFY(toolkit.showMessage(nullptr, message));
-    QCOMPARE(shownText, QStringLiteral("text|details"));
-    press.clear();
-    QVERIFY(!toolkit.showMessage(nullptr, message));
+    QCOMPARE(toolkit.showMessage(nullptr, message), action);
+    QCOMPARE(shown, QStringLiteral("fits|300 个主题打包失败：|") + message.text.mid(13, 40));
 }
 
 void TestVelmoro::tabLeavesTables_data()
@@ -869,6 +920,13 @@ void TestVelmoro::tabLeavesTables()
     QCOMPARE(table->currentRow(), 1);
     QTest::keyClick(table, Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("qt_tabwidget_tabbar"));
+
+    // Enter presses the button that has the focus, as Space does.
+    auto *add = widget<QPushButton>(page == QLatin1String("packTab") ? "addThemeFolderButton"
+                                                                     : "addThemeFileButton");
+    add->setFocus();
+    QTest::keyClick(add, Qt::Key_Return);
+    QCOMPARE(dialogs.requests.size(), 1);
 }
 
 void TestVelmoro::firstRunUsesDefault()
@@ -880,6 +938,9 @@ void TestVelmoro::firstRunUsesDefault()
 #else
     QCOMPARE(widget<QLineEdit>("workDirEdit")->text(), QDir::homePath());
 #endif
+    // The window's first size, within the screen however small it is.
+    QVERIFY(QRect(QPoint(), window->screen()->availableSize())
+                .contains(QRect(QPoint(), window->size())));
     window->close();
     QVERIFY(QFileInfo::exists(settingsFile()));
 }
@@ -909,6 +970,17 @@ void TestVelmoro::keepsWorkDirAcrossRuns()
     newWindow();
     QCOMPARE(widget<QLineEdit>("workDirEdit")->text(), QStringLiteral("/新的/目录"));
     QCOMPARE(readFile(settingsFile()), QStringLiteral("/新的/目录").toUtf8());
+
+    // In a file of its own beside it: the window's size and the folders and
+    // archives listed last.
+    QDir().mkpath(path("blue"));
+    addFolders({"blue"});
+    window->resize(611, 377);
+    window->close();
+    newWindow();
+    QCOMPARE(window->size(), QSize(611, 377));
+    QCOMPARE(widget<QMenu>("recentMenu")->actions().first()->toolTip(),
+             QDir::toNativeSeparators(path("blue")));
 }
 
 void TestVelmoro::leavesFieldEmptyForUnreadableSettings()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "OutputTree.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -12,20 +13,23 @@ bool OutputTree::fail(Problem problem, int error)
 {
     lastProblem = problem;
     lastErrno = error;
+    blockedPath.clear();
     return false;
 }
 
-// A folder on the way could not be opened or made: what stands there says why.
-bool OutputTree::failOnTheWay(Found found, int error)
+// A folder on the way, at `path`, could not be opened or made: what stands
+// there says why, and where it stands tells the user what to move.
+bool OutputTree::failOnTheWay(Found found, int error, const QString &path)
 {
     switch (found) {
-    case Found::Link: return fail(Problem::LinkInWay);
+    case Found::Link: fail(Problem::LinkInWay); break;
     case Found::File:
-    case Found::Special: return fail(Problem::NotAFolder);
+    case Found::Special: fail(Problem::NotAFolder); break;
     case Found::Nothing:
-    case Found::Folder: break;
+    case Found::Folder: return fail(Problem::System, error);
     }
-    return fail(Problem::System, error);
+    blockedPath = QDir::cleanPath(path);
+    return false;
 }
 
 // A name no resource is likely to have, so it is created fresh (exclusively)

@@ -73,6 +73,9 @@ public:
 
     Problem problem() const { return lastProblem; }
     int systemError() const { return lastErrno; }
+    // What stood in the way (LinkInWay, NotAFolder): the path of the link or
+    // file found where a folder had to be; empty for other problems.
+    const QString &problemPath() const { return blockedPath; }
 
 private:
     // What stands at a name below the root, links not followed.
@@ -83,7 +86,7 @@ private:
 
     // The rules, the same for both implementations (OutputTree.cpp).
     bool fail(Problem problem, int error = 0);
-    bool failOnTheWay(Found found, int error);
+    bool failOnTheWay(Found found, int error, const QString &path);
     bool putInPlace();
     static QString temporaryName();
 
@@ -106,5 +109,6 @@ private:
     QString fileName; // its final name
     Problem lastProblem = Problem::None;
     int lastErrno = 0;
+    QString blockedPath;
     std::unique_ptr<Platform> platform;
 };

@@ -159,7 +159,9 @@ bool OutputTree::enterFolder(const QStringList &folder)
             struct stat info;
             const bool looked =
                 ::fstatat(parent, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-            return failOnTheWay(looked ? Platform::foundFor(info.st_mode) : Found::Nothing, error);
+            return failOnTheWay(looked ? Platform::foundFor(info.st_mode) : Found::Nothing, error,
+                                rootPath + QLatin1Char('/')
+                                    + folder.mid(0, i + 1).join(QLatin1Char('/')));
         }
         open.append({name, fd});
     }

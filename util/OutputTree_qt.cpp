@@ -70,7 +70,7 @@ bool OutputTree::enterFolder(const QStringList &folder)
         if (look.kind == PathLook::Folder)
             continue;
         if (look.kind != PathLook::Missing)
-            return failOnTheWay(Platform::foundFor(look.kind), look.error);
+            return failOnTheWay(Platform::foundFor(look.kind), look.error, path);
         errno = 0;
         if (!QDir().mkdir(path))
             return fail(Problem::System, errno);

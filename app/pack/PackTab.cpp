@@ -7,6 +7,7 @@
 #include "PackNames.h"
 #include "app/run/BackgroundRun.h"
 #include "app/window/DialogSeam.h"
+#include "app/window/PathDelegate.h"
 #include "app/window/TabPage.h"
 #include "app/window/TableSelection.h"
 
@@ -27,7 +28,9 @@ void Velmoro::createPackTab()
     themeFolderTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFolderTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
     themeFolderTable->setWordWrap(false); // on one line, shortened rather than broken
+    themeFolderTable->setItemDelegateForColumn(1, new PathDelegate(themeFolderTable));
     acceptFileDrops(themeFolderTable);
+    addShowInFileManager(themeFolderTable, showFolderAction, "showFolderAction");
 
     addThemeFolderButton = namedButton(tr("增加"), "addThemeFolderButton");
     removeThemeFolderButton = namedButton(tr("移除"), "removeThemeFolderButton");
@@ -56,6 +59,7 @@ void Velmoro::appendThemeFolderRow(QString &folderPath)
     pathItem->setToolTip(folderPath);
     themeFolderTable->setItem(row, 1, pathItem);
     themeFolderPaths.append(folderPath);
+    noteRecent(folderPath);
 }
 
 void Velmoro::addThemeFolder()

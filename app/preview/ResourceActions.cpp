@@ -64,6 +64,8 @@ void ResourcePane::createResourceActions()
     copyResourcePathAction->setShortcut(QKeySequence::Copy);
     copyResourcePathAction->setShortcutContext(Qt::WidgetShortcut);
     connect(copyResourcePathAction, &QAction::triggered, this, &ResourcePane::copyResourcePaths);
+    makeAction(copyFullPathAction, "copyFullPathAction", tr("复制完整路径"));
+    connect(copyFullPathAction, &QAction::triggered, this, &ResourcePane::copyFullResourcePaths);
     resourceTree->setContextMenuPolicy(Qt::ActionsContextMenu);
     updateResourceActions();
 }
@@ -74,6 +76,20 @@ void ResourcePane::copyResourcePaths()
     for (const QTreeWidgetItem *item : resourceTree->selectedItems()) {
         if (item->parent()) // the top row is the theme, not a path inside it
             paths.append(resourcePath(item));
+    }
+    if (!paths.isEmpty())
+        QApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
+}
+
+// Each row as a path from the file system's root: the archive's own path
+// with the path inside it, as file managers show a file inside an archive.
+void ResourcePane::copyFullResourcePaths()
+{
+    QStringList paths;
+    for (const QTreeWidgetItem *item : resourceTree->selectedItems()) {
+        const QString inside = resourcePath(item);
+        paths.append(QDir::toNativeSeparators(
+            inside.isEmpty() ? previewedArchive : previewedArchive + QLatin1Char('/') + inside));
     }
     if (!paths.isEmpty())
         QApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));

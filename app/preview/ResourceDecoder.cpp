@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ResourceDecoder.h"
 
+#include "TextEncoding.h"
+
 #include "archive/ThemeReader.h"
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QStringDecoder>
 
 namespace {
 
@@ -39,15 +40,6 @@ DecodedResource ofKind(DecodedResource::Kind kind)
     return result;
 }
 
-// Text that decodes as UTF-8 without error and holds no NUL (binary data
-// often decodes, but never without a NUL for long).
-bool decodesAsText(const QByteArray &bytes, QString &text)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    text = decoder.decode(bytes);
-    return !decoder.hasError() && !text.contains(QChar(0));
-}
-
 DecodedResource decodeImage(QByteArray &bytes)
 {
     QBuffer buffer(&bytes);
@@ -58,11 +50,15 @@ DecodedResource decodeImage(QByteArray &bytes)
     // not fit within the toolkit's limit on a decoded image is not loaded.
     const QSize declared = reader.size();
     const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-    if (declared.isValid() && limit > 0 && qint64(declared.width()) * declared.height() * 4 > limit)
-        return ofKind(DecodedResource::Kind::TooLarge);
+    if (declared.isValid() && limit > 0
+        && qint64(declared.width()) * declared.height() * 4 > limit) {
+        DecodedResource result = ofKind(DecodedResource::Kind::TooManyPixels);
+        result.pixelSize = declared;
+        return result;
+    }
     QImage image = reader.read();
     if (image.isNull())
-        return ofKind(DecodedResource::Kind::Other); // not a picture after all, or damaged
+        return ofKind(DecodedResource::Kind::Damaged); // or no picture at all, despite its name
     DecodedResource result = ofKind(DecodedResource::Kind::Image);
     result.pixelSize = image.size();
     if (image.width() > previewSide || image.height() > previewSide)
@@ -113,7 +109,7 @@ DecodedResource decodeResource(const ResourceRequest &request, const std::atomic
     if (request.image)
         return decodeImage(data);
     DecodedResource result = ofKind(DecodedResource::Kind::Text);
-    if (decodesAsText(data, result.text))
+    if (decodeText(data, result.text))
         return result;
     if (request.text) { // shown all the same, with the odd bytes replaced
         result.text = QString::fromUtf8(data);

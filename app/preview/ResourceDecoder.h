@@ -24,12 +24,14 @@ struct ResourceRequest
 struct DecodedResource
 {
     enum class Kind {
-        Image,      // `image`, `pixelSize`
-        Text,       // `text`
-        Other,      // neither: only its size and type are shown
-        TooLarge,   // over the cap of its kind: not loaded
-        Unreadable, // the archive could not be read: `failure`
-        Stopped,    // a newer request came first: nothing to show
+        Image,         // `image`, `pixelSize`
+        Text,          // `text`
+        Other,         // neither: only its size and type are shown
+        TooLarge,      // over the cap of its kind: not loaded
+        TooManyPixels, // a picture too large to decode (`pixelSize`): not loaded
+        Damaged,       // a picture by its type that does not decode
+        Unreadable,    // the archive could not be read: `failure`
+        Stopped,       // a newer request came first: nothing to show
     };
     Kind kind = Kind::Other;
     QImage image;    // at most previewSide pixels on its longer side

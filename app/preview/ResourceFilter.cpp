@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ResourceFilter.h"
 
+#include "archive/EntrySelection.h"
+
 #include <QTreeWidgetItem>
+
+#include <optional>
 
 // Right after a filling of the tree, so no row is hidden yet.
 void ResourceTreeFilter::collect(QTreeWidgetItem *item, int parent, const QString &path)
@@ -24,16 +28,27 @@ void ResourceTreeFilter::prepare(QTreeWidgetItem *top)
 
 void ResourceTreeFilter::apply(QTreeWidgetItem *top, const QString &text)
 {
+    matches = 0;
     if (!top)
         return;
     prepare(top);
     const QString needle = text.toCaseFolded();
+    // With a wildcard the text is a pattern, as extract takes it on the
+    // command line; the path of a row that matches it, or lies in a folder
+    // that does, shows.
+    std::optional<EntryPattern> pattern;
+    if (EntryPattern::holdsWildcard(needle))
+        pattern.emplace(needle, Qt::CaseInsensitive);
     const int count = int(rows.size());
     // Below before above: a row shows when it matches or anything below it shows.
     QList<bool> shown(count, false);
     QList<bool> holdsShown(count, false);
     for (int i = count - 1; i > 0; --i) {
-        shown[i] = holdsShown[i] || needle.isEmpty() || rows[i].folded.contains(needle);
+        const bool matched =
+            needle.isEmpty()
+            || (pattern ? pattern->matches(rows[i].folded) : rows[i].folded.contains(needle));
+        matches += matched ? 1 : 0;
+        shown[i] = holdsShown[i] || matched;
         if (shown[i])
             holdsShown[rows[i].parent] = true;
     }

@@ -7,8 +7,10 @@
 class QTreeWidgetItem;
 
 // The filter over the resource tree: shows the rows whose path below the
-// theme folder contains a text (letter case ignored) and the folders above
-// them, expanded; an empty text shows every row. The top row always shows.
+// theme folder contains a text (letter case ignored), or matches it when it
+// holds a wildcard ("*", "?"; EntryPattern, as extract takes it on the command
+// line), and the folders above them, expanded; an empty text shows every row.
+// The top row always shows.
 //
 // A keystroke must stay quick over tens of thousands of rows, and asking the
 // view about a row or changing one costs it some work; so the rows' paths
@@ -26,6 +28,9 @@ public:
 
     void apply(QTreeWidgetItem *top, const QString &text);
 
+    // How many rows the last apply() found matching (every row for no text).
+    int matchCount() const { return matches; }
+
     // Whether the row is out of view: hidden, or inside a hidden folder.
     static bool hides(const QTreeWidgetItem *item);
 
@@ -41,4 +46,5 @@ private:
     void collect(QTreeWidgetItem *item, int parent, const QString &path);
 
     QList<Row> rows; // the tree in order, each row before the rows below it
+    int matches = 0;
 };

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSplitter>
 
@@ -40,6 +41,7 @@ ResourcePane::ResourcePane(IconStore &icons, const QIcon &topIcon, DialogSeam *s
     auto *layout = new QVBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(resourceFilterEdit);
+    layout->addWidget(filterHintLabel);
     layout->addWidget(previewSplitter, 1);
     layout->addWidget(resourceSummaryLabel);
     setLayout(layout);
@@ -58,8 +60,13 @@ void ResourcePane::createFilterEdit()
 {
     resourceFilterEdit = new QLineEdit;
     resourceFilterEdit->setObjectName(QStringLiteral("resourceFilterEdit"));
-    resourceFilterEdit->setPlaceholderText(tr("筛选资源（路径中含有的文字）"));
+    resourceFilterEdit->setPlaceholderText(tr("筛选资源（路径中含有的文字，或带 * ? 的路径）"));
     resourceFilterEdit->setClearButtonEnabled(true);
+    filterHintLabel = new QLabel;
+    filterHintLabel->setObjectName(QStringLiteral("filterHintLabel"));
+    filterHintLabel->setTextFormat(Qt::PlainText);
+    filterHintLabel->setWordWrap(true);
+    filterHintLabel->hide();
     connect(resourceFilterEdit, &QLineEdit::textChanged, this, &ResourcePane::filterResources);
     // Ready before the first keystroke: a person clicks into the field first.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
@@ -117,6 +124,7 @@ void ResourcePane::updateResourceActions()
     openResourceAction->setEnabled(isResourceFile(resourceTree->currentItem(), previewedSizes));
     extractResourcesAction->setEnabled(anySelected);
     copyResourcePathAction->setEnabled(anySelected);
+    copyFullPathAction->setEnabled(anySelected);
 }
 
 void ResourcePane::showResourceSummary(const QString &version)
@@ -138,6 +146,7 @@ void ResourcePane::clearResourcePreview()
     previewedTheme.clear();
     previewedSizes.clear();
     resourceSummaryLabel->clearSummary();
+    filterHintLabel->hide();
     resourceViewer->showHint();
 }
 
@@ -168,7 +177,12 @@ void ResourcePane::previewResource()
 
 void ResourcePane::filterResources()
 {
-    resourceFilter.apply(resourceTree->topLevelItem(0), resourceFilterEdit->text());
+    const QString text = resourceFilterEdit->text();
+    resourceFilter.apply(resourceTree->topLevelItem(0), text);
+    const bool nothingFound =
+        !text.isEmpty() && resourceTree->topLevelItem(0) && resourceFilter.matchCount() == 0;
+    filterHintLabel->setText(nothingFound ? tr("没有资源与“%1”相符。").arg(text) : QString());
+    filterHintLabel->setVisible(nothingFound);
     // What the filter hides is no longer chosen: extracting or copying the
     // selection never takes rows the user cannot see.
     const QList<QTreeWidgetItem *> selected = resourceTree->selectedRows();

@@ -17,6 +17,7 @@ class DesktopCopies;
 class DialogSeam;
 class IconStore;
 class QAction;
+class QLabel;
 class QLineEdit;
 class QSplitter;
 class QTreeWidgetItem;
@@ -98,6 +99,7 @@ private slots:
     void openCurrentResource();
     void extractSelectedResources();
     void copyResourcePaths();
+    void copyFullResourcePaths();
     void updateResourceActions();
 
 private:
@@ -113,6 +115,7 @@ private:
     void tellCopyFailed(const DesktopCopy &copy);
 
     QLineEdit *resourceFilterEdit = nullptr;
+    QLabel *filterHintLabel = nullptr; // says so when the filter leaves no resource
     ResourceTree *resourceTree = nullptr;
     SummaryLabel *resourceSummaryLabel = nullptr;
     QSplitter *previewSplitter = nullptr;
@@ -120,6 +123,7 @@ private:
     QAction *openResourceAction = nullptr;
     QAction *extractResourcesAction = nullptr;
     QAction *copyResourcePathAction = nullptr;
+    QAction *copyFullPathAction = nullptr;
 
     IconStore &iconStore;
     QIcon themeIcon;

@@ -38,6 +38,7 @@ void ResourcePane::showTheme(const PreviewedTheme &theme)
     previewChildren.clear();
 
     resourceTree->addTopLevelItem(top);
+    resourceTree->keepOrder();
     resourceTree->expandAll();
     // The filter typed for the last theme applies to this one too.
     if (!resourceFilterEdit->text().isEmpty())
@@ -78,10 +79,11 @@ void ResourcePane::insertResourcePath(QTreeWidgetItem *parent, QString path, int
     if (slash < 0) {
         const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
         const QString type = dot >= 0 ? path.mid(dot) : QString();
-        auto *file = new QTreeWidgetItem;
+        auto *file = new ResourceItem;
         file->setText(0, path);
         file->setToolTip(0, path); // whole, when the column shows it shortened
         file->setText(1, formatSize(size));
+        file->setData(1, ResourceItem::sizeRole, size);
         file->setText(2, type);
         // The store's icon for the type; where it has none (no sample file
         // could be made for it), the row shows none.
@@ -99,7 +101,7 @@ void ResourcePane::insertResourcePath(QTreeWidgetItem *parent, QString path, int
     QHash<QString, QTreeWidgetItem *> &children = previewChildren[parent];
     QTreeWidgetItem *folder = children.value(folderName);
     if (!folder) {
-        folder = new QTreeWidgetItem;
+        folder = new ResourceItem;
         folder->setText(0, folderName);
         folder->setToolTip(0, folderName);
         folder->setIcon(0, iconStore.standardIcon(QAbstractFileIconProvider::Folder, false));

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ResourceTree.h"
 
+#include <QCollator>
 #include <QDrag>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -9,11 +11,82 @@
 
 const QString ResourceTree::dragMarker = QStringLiteral("application/x-velmoro-resources");
 
+bool ResourceItem::operator<(const QTreeWidgetItem &other) const
+{
+    const QVariant size = data(1, sizeRole);
+    const QVariant otherSize = other.data(1, sizeRole);
+    const QTreeWidget *tree = treeWidget();
+    const int column = tree ? tree->sortColumn() : 0;
+    if (size.isValid() != otherSize.isValid()) {
+        // Folders first, in either order.
+        const bool descending = tree && tree->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+        return size.isValid() == descending;
+    }
+    static const QCollator byName = [] {
+        // The "C" locale compares code units, numbers included; names are
+        // then put in Chinese order, the window's language.
+        QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::Chinese)
+                                                              : QLocale());
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        return collator;
+    }();
+    int order = 0;
+    if (column == 1)
+        order = size.toLongLong() < otherSize.toLongLong()   ? -1
+                : size.toLongLong() > otherSize.toLongLong() ? 1
+                                                             : 0;
+    else if (column == 2)
+        order = byName.compare(text(2), other.text(2));
+    if (order == 0)
+        order = byName.compare(text(0), other.text(0));
+    return order < 0;
+}
+
 ResourceTree::ResourceTree(QWidget *parent) : QTreeWidget(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
+    // The first click on a header starts sorting by its column; the view's
+    // own handling of the header takes the clicks after that.
+    header()->setSectionsClickable(true);
+    connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (isSortingEnabled())
+            return;
+        header()->setSortIndicator(column, Qt::AscendingOrder);
+        setSortingEnabled(true);
+    });
+}
+
+void ResourceTree::resizeEvent(QResizeEvent *event)
+{
+    QTreeWidget::resizeEvent(event);
+    fitColumns();
+}
+
+// A file three folders down keeps room for about ten characters of its name
+// (what the type column shows is in the name, and the summary below gives
+// the sizes).
+void ResourceTree::fitColumns()
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    const int sizeWidth = qMax(header()->sectionSizeHint(1),
+                               metrics.horizontalAdvance(QStringLiteral("999.99 KB")) + margin);
+    const int typeWidth = qMax(header()->sectionSizeHint(2),
+                               metrics.horizontalAdvance(QStringLiteral(".jpeg")) + margin);
+    const int nameRoom = 3 * indentation() + style()->pixelMetric(QStyle::PM_SmallIconSize)
+                         + 10 * metrics.averageCharWidth();
+    const int room = viewport()->width();
+    setColumnHidden(2, room - sizeWidth - typeWidth < nameRoom);
+    setColumnHidden(1, room - sizeWidth < nameRoom);
+}
+
+void ResourceTree::keepOrder()
+{
+    if (isSortingEnabled())
+        sortItems(header()->sortIndicatorSection(), header()->sortIndicatorOrder());
 }
 
 QList<QTreeWidgetItem *> ResourceTree::selectedRows() const

@@ -7,14 +7,33 @@
 
 class QMimeData;
 
+// A row of the resource tree. Sorted by a column, folders come first in
+// either order; names and types compare as people read them (letter case
+// ignored, numbers by value), sizes by the bytes of the file.
+class ResourceItem : public QTreeWidgetItem
+{
+public:
+    // Where a file row keeps its size in bytes (column 1); folders have none.
+    static constexpr int sizeRole = Qt::UserRole;
+
+    bool operator<(const QTreeWidgetItem &other) const override;
+};
+
 // The resource tree of the unpack tab: a tree widget whose rows can be
 // opened (double-click, Enter) and dragged out to other programs as files.
+// Its rows keep the order they were listed in until a column's header is
+// clicked; from then on they are sorted by that column, as in a file manager.
+// Where it is narrow the names come first: the type column, then the size
+// column, make way for them.
 class ResourceTree : public QTreeWidget
 {
     Q_OBJECT
 
 public:
     explicit ResourceTree(QWidget *parent = nullptr);
+
+    // Puts rows added since into the order the user chose, if any.
+    void keepOrder();
 
     // The files a drag of these rows carries, made for it before it begins;
     // none when they could not be made or the user gave the drag up. Set by
@@ -40,7 +59,11 @@ signals:
     void openRequested(QTreeWidgetItem *item);
 
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void fitColumns();
 };

@@ -163,14 +163,29 @@ void ResourceViewer::finish(quint64 request, const DecodedResource &result)
         textView->setPlainText(result.text);
         setCurrentWidget(textView);
         break;
+    case DecodedResource::Kind::TooManyPixels:
+        showMessage(tr("图片的像素太多（%1 x %2 像素），无法预览")
+                            .arg(result.pixelSize.width())
+                            .arg(result.pixelSize.height())
+                        + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
+                    latestIcon);
+        break;
+    case DecodedResource::Kind::Damaged:
+        showMessage(tr("图片已损坏") + QLatin1Char('\n') + tr("类型：%1").arg(typeText)
+                        + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
+                    latestIcon);
+        break;
     case DecodedResource::Kind::TooLarge:
         showMessage(tr("文件太大，无法预览") + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),
                     latestIcon);
         break;
-    case DecodedResource::Kind::Unreadable:
+    case DecodedResource::Kind::Unreadable: {
+        ThemeError error;
+        error.kind = result.failure;
         showMessage(tr("无法读取这个资源。") + QLatin1Char('\n')
-                    + failureReason(RunKind::Unpack, result.failure));
+                    + failureReason(RunKind::Unpack, error));
         break;
+    }
     case DecodedResource::Kind::Other:
     case DecodedResource::Kind::Stopped:
         showMessage(tr("类型：%1").arg(typeText) + QLatin1Char('\n') + tr("大小：%1").arg(sizeText),

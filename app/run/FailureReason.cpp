@@ -62,13 +62,28 @@ QString unpackReason(ThemeFailure failure)
     }
 }
 
+// Something the user can move stands where a folder is to be written.
+QString inTheWayReason(const ThemeError &error)
+{
+    const QString path = QDir::toNativeSeparators(error.path);
+    if (error.kind == ThemeFailure::LinkInWay)
+        return tr("%1 是一个符号链接，为了安全，不会经由它写入文件。请删除或改名这个链接，或换一个目标文件夹后重试。")
+            .arg(path);
+    return tr("%1 是一个文件，占据了要创建的文件夹的位置。请移走或改名这个文件，或换一个目标文件夹后重试。")
+        .arg(path);
+}
+
 } // namespace
 
-QString failureReason(RunKind kind, ThemeFailure failure)
+QString failureReason(RunKind kind, const ThemeError &error)
 {
-    if (failure == ThemeFailure::PermissionDenied)
+    switch (error.kind) {
+    case ThemeFailure::PermissionDenied:
         return tr("系统不允许在目标文件夹中写入。请换一个工作目录，或修改该文件夹的权限。");
-    return kind == RunKind::Pack ? packReason(failure) : unpackReason(failure);
+    case ThemeFailure::LinkInWay:
+    case ThemeFailure::FileInWay: return inTheWayReason(error);
+    default: return kind == RunKind::Pack ? packReason(error.kind) : unpackReason(error.kind);
+    }
 }
 
 QString refusalReason(ThemeFailure failure)

@@ -8,9 +8,10 @@
 enum class RunKind { Pack, Unpack };
 
 // What went wrong with one theme of a run and what the theme author can do
-// about it, in the window's language; the library's English message and the
-// system's reason are shown beside it for support.
-QString failureReason(RunKind kind, ThemeFailure failure);
+// about it, in the window's language, naming what stood in the way where
+// that is what to fix; the library's English message and the system's
+// reason are shown beside it for support.
+QString failureReason(RunKind kind, const ThemeError &error);
 
 // Why an archive was not listed when it was added; empty for archives that
 // are left out quietly (not a theme archive, missing).

@@ -112,8 +112,8 @@ RunReport runReportOf(const ThemeJob &job, bool themeFolders)
             report.notDone.append(
                 {item, begun ? outcome.output : QString(), outcome.written, outcome.writtenCount});
         } else {
-            report.failures.append({item, failureReason(kind, outcome.error.kind),
-                                    outcome.error.message, outcome.error.reason()});
+            report.failures.append({item, failureReason(kind, outcome.error), outcome.error.message,
+                                    outcome.error.reason()});
         }
     }
     return report;

@@ -36,19 +36,19 @@ void Velmoro::refreshThemeFiles(const QStringList &archives)
         if (reader.readIndex(archive, entries, themeName))
             setThemeFileContents(row, themeName, entries, reader.version);
         else
-            markThemeFileUnavailable(row, reader.error.kind);
+            markThemeFileUnavailable(row, reader.error);
         if (resourcePane->shownArchive() == archive)
             showThemeFileRow(row);
     }
 }
 
-void Velmoro::markThemeFileUnavailable(int row, ThemeFailure failure)
+void Velmoro::markThemeFileUnavailable(int row, const ThemeError &error)
 {
-    const bool gone = failure == ThemeFailure::Missing;
+    const bool gone = error.kind == ThemeFailure::Missing;
     const QString state = gone ? tr("主题文件已不存在") : tr("主题文件现在无法读取");
     const QString reason =
         gone ? tr("找不到这个主题文件：它已被删除、移动或改名。文件回到原处时，这一行会自动恢复。")
-             : failureReason(RunKind::Unpack, failure);
+             : failureReason(RunKind::Unpack, error);
     QTableWidgetItem *nameItem = themeFileTable->item(row, 0);
     QTableWidgetItem *pathItem = themeFileTable->item(row, 1);
     nameItem->setData(unavailableRole, state);

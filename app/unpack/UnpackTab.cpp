@@ -9,6 +9,7 @@
 #include "app/run/BackgroundRun.h"
 #include "app/run/FailureReason.h"
 #include "app/window/DialogSeam.h"
+#include "app/window/PathDelegate.h"
 #include "app/window/TabPage.h"
 #include "app/window/TableSelection.h"
 #include "archive/ThemeReader.h"
@@ -39,9 +40,12 @@ void Velmoro::createUnpackTab()
     themeFileTable->setTabKeyNavigation(false); // Tab leaves the table; arrows move between cells
     themeFileTable->setTextElideMode(Qt::ElideMiddle); // a long path keeps its start and its end
     themeFileTable->setWordWrap(false);                // on one line, shortened rather than broken
+    // The path keeps its file name in view, its folders give way.
+    themeFileTable->setItemDelegateForColumn(1, new PathDelegate(themeFileTable));
     connect(themeFileTable, &QTableWidget::itemSelectionChanged, this, &Velmoro::prevThemeResFiles);
     acceptFileDrops(themeFileTable);
     watchThemeFiles();
+    addShowInFileManager(themeFileTable, showArchiveAction, "showArchiveAction");
 
     // The tree sits in a pane of its own, between its filter and the
     // theme's summary, beside the preview of the selected resource.
@@ -85,6 +89,7 @@ ThemeFailure Velmoro::appendThemeFileRow(const QString &archivePath)
     setThemeFileContents(row, themeName, entries, reader.version);
     themeFilePaths.append(archivePath);
     archiveWatch->add(archivePath);
+    noteRecent(archivePath);
     return ThemeFailure::None;
 }
 

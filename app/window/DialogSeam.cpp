@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "DialogSeam.h"
 
+#include "MessageBox.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QUrl>
 
 QString DialogSeam::existingDirectory(QWidget *parent, const QString &caption,
@@ -25,20 +26,9 @@ bool DialogSeam::showMessage(QWidget *parent, const WindowMessage &message)
         QMessageBox::about(parent, message.title, message.text);
         return false;
     }
-    const QMessageBox::Icon icon = message.kind == WindowMessage::Kind::Warning
-                                       ? QMessageBox::Warning
-                                       : QMessageBox::Information;
-    QMessageBox box(icon, message.title, message.text, QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("messageBox"));
-    box.setDetailedText(message.details);
-    QPushButton *action = nullptr;
-    if (!message.actionText.isEmpty()) {
-        action = box.addButton(message.actionText, QMessageBox::ActionRole);
-        action->setObjectName(QStringLiteral("actionButton"));
-    }
-    box.setDefaultButton(QMessageBox::Ok);
+    MessageBox box(message, parent);
     box.exec();
-    return action && box.clickedButton() == action;
+    return box.actionChosen();
 }
 
 bool DialogSeam::openFolder(const QString &folder)

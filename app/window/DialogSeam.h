@@ -41,6 +41,11 @@ public:
     // desktop has none.
     virtual bool openFolder(const QString &folder);
 
+    // Shows the file or folder in the desktop's file manager, selected in
+    // the folder that holds it where the platform offers that, else opens
+    // that folder; false when the desktop has no file manager.
+    virtual bool showInFileManager(const QString &path);
+
     // Hands a file to the desktop's default application for its type; false
     // when the desktop has none.
     virtual bool openUrl(const QUrl &url);

@@ -6,7 +6,7 @@ class QString;
 class QWidget;
 
 // A push button with the given text and object name (tests and
-// accessibility tools find widgets by it).
+// accessibility tools find widgets by it); Enter presses it as Space does.
 QPushButton *namedButton(const QString &text, const char *objectName);
 
 // A tab's page, as both tabs are laid out: `content` above a row with `add`

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // What reaches the two tables besides their buttons: folders and theme
-// archives dropped on them or named on the command line, listed as if added
-// through the dialogs, and the Delete key.
+// archives dropped on them (or anywhere on the window) or named on the
+// command line, listed as if added through the dialogs; the Delete key; and
+// their context menus.
 
 #include "Velmoro.h"
 
+#include "DialogSeam.h"
 #include "app/preview/ResourceTree.h"
 
+#include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -16,6 +19,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QUrl>
+
+#include <algorithm>
 
 void Velmoro::acceptFileDrops(QTableWidget *table)
 {
@@ -68,17 +73,34 @@ bool Velmoro::addPaths(QTableWidget *table, const QStringList &paths, QStringLis
     return anyQualified;
 }
 
+// Whether a path is one the window takes: an archive (by its name) or a folder.
+static bool isTaken(const QString &path)
+{
+    return path.endsWith(QLatin1String(".tsk"), Qt::CaseInsensitive) || QFileInfo(path).isDir();
+}
+
 void Velmoro::openPaths(const QStringList &paths)
 {
     QStringList absolute;
     for (const QString &path : paths)
         absolute.append(QFileInfo(path).absoluteFilePath());
+    takePaths(absolute, nullptr);
+}
+
+// Archives go to the unpack tab and folders to the pack tab, wherever they
+// arrived. The tab that took some comes to the front, unless they were
+// dropped on a table that took some itself; damaged and unsafe archives are
+// named in one box.
+void Velmoro::takePaths(const QStringList &paths, const QTableWidget *under)
+{
     QStringList refused;
-    const bool archives = addPaths(themeFileTable, absolute, refused);
-    const bool folders = addPaths(themeFolderTable, absolute, refused);
-    if (archives)
+    const bool archives = addPaths(themeFileTable, paths, refused);
+    const bool folders = addPaths(themeFolderTable, paths, refused);
+    const bool underTook =
+        (under == themeFileTable && archives) || (under == themeFolderTable && folders);
+    if (archives && !underTook)
         showTab("unpackTab");
-    else if (folders)
+    else if (folders && !underTook)
         showTab("packTab");
     reportRefusals(refused);
 }
@@ -120,11 +142,13 @@ bool Velmoro::takeDragEnter(QTableWidget *table, QDragEnterEvent *enter)
         return true;
     }
     if (enter->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
-        // Rows are added as the drag enters; the drop only catches up.
-        // Refused archives are named at the drop, not while the user
-        // still holds the drag.
+        // The table's own kind is listed as the drag enters; the rest, meant
+        // for the other tab, at the drop. Refused archives are named at the
+        // drop, not while the user still holds the drag.
+        const QStringList paths = localPaths(enter->mimeData()->urls());
         QStringList refusedForNow;
-        if (addPaths(table, localPaths(enter->mimeData()->urls()), refusedForNow))
+        addPaths(table, paths, refusedForNow);
+        if (std::any_of(paths.cbegin(), paths.cend(), isTaken))
             enter->acceptProposedAction();
         else
             enter->ignore();
@@ -139,14 +163,66 @@ bool Velmoro::takeDrop(QTableWidget *table, QDropEvent *drop)
         drop->ignore();
         return true;
     }
-    QStringList refused; // tried again, as they got no row at the drag's entry
-    if (drop->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-        addPaths(table, localPaths(drop->mimeData()->urls()), refused);
+    const QStringList paths = drop->mimeData()->hasFormat(QStringLiteral("text/uri-list"))
+                                  ? localPaths(drop->mimeData()->urls())
+                                  : QStringList();
     drop->accept();
     // After the drop has been answered, so the program the drag came
-    // from is not kept waiting while the box is open.
-    if (!refused.isEmpty())
+    // from is not kept waiting while a box about refused archives is open.
+    if (!paths.isEmpty())
         QMetaObject::invokeMethod(
-            this, [this, refused] { reportRefusals(refused); }, Qt::QueuedConnection);
+            this, [this, paths, table] { takePaths(paths, table); }, Qt::QueuedConnection);
     return false;
+}
+
+// Drops anywhere else on the window: over the work-directory row, the tabs,
+// the preview.
+void Velmoro::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *dragged = event->mimeData();
+    QStringList paths;
+    if (!dragged->hasFormat(ResourceTree::dragMarker) && dragged->hasUrls())
+        paths = localPaths(dragged->urls());
+    if (std::any_of(paths.cbegin(), paths.cend(), isTaken))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Velmoro::dropEvent(QDropEvent *event)
+{
+    if (event->mimeData()->hasFormat(ResourceTree::dragMarker) || !event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    const QStringList paths = localPaths(event->mimeData()->urls());
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, paths] { takePaths(paths, nullptr); }, Qt::QueuedConnection);
+}
+
+// 在文件管理器中显示 in the table's context menu, for the row the user is on.
+void Velmoro::addShowInFileManager(QTableWidget *table, QAction *&action, const char *name)
+{
+    action = new QAction(tr("在文件管理器中显示"), this);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, [this, table] { showInFileManager(table); });
+    table->addAction(action);
+    table->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void Velmoro::showInFileManager(const QTableWidget *table)
+{
+    const QTableWidgetItem *current = table->currentItem();
+    if (!current)
+        return;
+    const QString path = QDir::fromNativeSeparators(table->item(current->row(), 1)->text());
+    if (dialogs->showInFileManager(path))
+        return;
+    WindowMessage failed; // a menu item that does nothing would puzzle
+    failed.kind = WindowMessage::Kind::Warning;
+    failed.title = tr("在文件管理器中显示");
+    failed.text = tr("系统中没有可以打开文件夹 %1 的文件管理器。")
+                      .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    dialogs->showMessage(this, failed);
 }

@@ -60,6 +60,7 @@ Velmoro::Velmoro(QWidget *parent) : QMainWindow(parent), dialogs(&toolkitDialogs
     createPackTab();
     orderKeyboardFocus();
     loadSettings();
+    restoreWindowState();
 
     setAcceptDrops(true);
     lastDialogDir = workDirEdit->text();
@@ -128,6 +129,7 @@ void Velmoro::closeEvent(QCloseEvent *event)
         return;
     }
     saveSettings();
+    saveWindowState();
     // The resources extracted to be opened or dragged out go with the window.
     resourcePane->removeScratchFiles();
 }
@@ -206,6 +208,14 @@ void Velmoro::createMenus()
     fileMenu->setObjectName(QStringLiteral("fileMenu"));
     fileMenu->addAction(addThemeFileAction);
     fileMenu->addAction(addThemeFolderAction);
+    recentMenu = fileMenu->addMenu(tr("最近打开"));
+    recentMenu->setObjectName(QStringLiteral("recentMenu"));
+    clearRecentAction = new QAction(tr("清除列表"), this);
+    clearRecentAction->setObjectName(QStringLiteral("clearRecentAction"));
+    connect(clearRecentAction, &QAction::triggered, this, [this] {
+        recentPaths.clear();
+        updateRecentMenu();
+    });
     fileMenu->addSeparator();
     fileMenu->addAction(exitAction);
 

@@ -68,6 +68,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void addFile();
@@ -90,6 +92,9 @@ private:
     void createPackTab();
     void loadSettings();
     void saveSettings();
+    void restoreWindowState();
+    void saveWindowState();
+    QString windowStateFile() const;
 
     void orderKeyboardFocus();
     void showTab(const char *pageName);
@@ -101,10 +106,16 @@ private:
     // The unpack table follows its archives on disk.
     void watchThemeFiles();
     void refreshThemeFiles(const QStringList &archives);
-    void markThemeFileUnavailable(int row, ThemeFailure failure);
+    void markThemeFileUnavailable(int row, const ThemeError &error);
     // The tree is filled by the preview pane; this hands it one resource.
     void insertResourcePath(QTreeWidgetItem *parent, QString path, int size);
     bool addPaths(QTableWidget *table, const QStringList &paths, QStringList &refused);
+    void takePaths(const QStringList &paths, const QTableWidget *under);
+    void addShowInFileManager(QTableWidget *table, QAction *&action, const char *name);
+    void showInFileManager(const QTableWidget *table);
+    void noteRecent(const QString &path);
+    void updateRecentMenu();
+    void openRecent(const QString &path);
     void noteRefusal(QStringList &refused, const QString &archivePath, ThemeFailure failure);
     void reportRefusals(const QStringList &refused);
     bool packNamesUsable(const QList<JobItem> &items, const JobTarget &target);
@@ -128,6 +139,10 @@ private:
     QAction *aboutAction = nullptr;
     QAction *aboutQtAction = nullptr;
     QAction *helpDocAction = nullptr;
+    QMenu *recentMenu = nullptr; // 最近打开: the archives and folders listed last
+    QAction *clearRecentAction = nullptr;
+    QAction *showArchiveAction = nullptr; // 在文件管理器中显示, on the unpack table
+    QAction *showFolderAction = nullptr;  // and on the pack table
     QLabel *workDirLabel = nullptr;
     QLineEdit *workDirEdit = nullptr;
     QPushButton *changeWorkDirButton = nullptr;
@@ -149,6 +164,7 @@ private:
     ArchiveWatch *archiveWatch = nullptr; // the listed archives, on disk
     IconStore iconStore;
     QString lastDialogDir;
+    QStringList recentPaths; // newest first
 
     DialogSeam *dialogs = nullptr;
     int progressDialogDelay = 500;

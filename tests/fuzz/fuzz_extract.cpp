@@ -264,8 +264,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkPlanted(before, after, expected);
     // An archive refused for what it holds leaves the target as it was; only
     // a failure to write some resources may leave others behind.
-    const bool refused = !listed || reader.failure == ThemeFailure::NotArchive
-                         || reader.failure == ThemeFailure::Damaged;
+    const bool refused = !listed || reader.error.kind == ThemeFailure::NotArchive
+                         || reader.error.kind == ThemeFailure::Damaged;
     if (refused && after != before)
         FuzzWorkspace::fail("refused archive changed the target", reader.errorString);
     checkNewFiles(before, after, expected);
