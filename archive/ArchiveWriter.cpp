@@ -25,8 +25,8 @@ const char cancelledMessage[] = "The packing was cancelled.";
 
 ThemeError writeFailed(int systemError, const QString &archivePath)
 {
-    return {writeFailureFor(systemError), QLatin1String(writeFailedMessage), systemError,
-            QString(), archivePath};
+    return {writeFailureFor(systemError), QLatin1String(writeFailedMessage), systemError, QString(),
+            archivePath};
 }
 
 bool appendInt32(ArchiveOutput &output, qint64 value)
@@ -51,8 +51,8 @@ bool writeHead(ArchiveOutput &output, const ThemeScan &scan, const QByteArray &t
     qint64 nameRecords = 0;
     for (const SourceFile &file : scan.files)
         nameRecords += ThemeFormat::nameRecordSize(file.nameLength);
-    qint64 nameOffset = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size())
-                        + 4 + ThemeFormat::indexRecordSize * count;
+    qint64 nameOffset = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size()) + 4
+                        + ThemeFormat::indexRecordSize * count;
     qint64 dataOffset = nameOffset + nameRecords + ThemeFormat::endRecordSize;
 
     if (!output.append(ThemeFormat::tag, ThemeFormat::tagSize)

@@ -24,10 +24,10 @@ struct SourceFile
 // same order, depth first).
 struct ThemeScan
 {
-    QByteArray names;        // the entry names, one after another
-    QStringList folders;     // the folders the files lie in, as absolute paths
-    QList<SourceFile> files; // in archive order
-    qint64 contentSize = 0;  // the files' sizes together
+    QByteArray names;            // the entry names, one after another
+    QStringList folders;         // the folders the files lie in, as absolute paths
+    QList<SourceFile> files;     // in archive order
+    qint64 contentSize = 0;      // the files' sizes together
     bool folderVanished = false; // a sub-folder went away while it was scanned
 
     QByteArray encodedName(const SourceFile &file) const;

@@ -69,11 +69,11 @@ struct JobOutcome
 // Where a run stands.
 struct JobProgress
 {
-    int item = 0;         // the item being worked on
-    qint64 itemDone = 0;  // its content bytes done
-    qint64 itemTotal = 0; // and in all
-    qint64 runDone = 0;   // the whole run's progress,
-    qint64 runTotal = 0;  // in bytes as estimated before it started
+    int item = 0;          // the item being worked on
+    qint64 itemDone = 0;   // its content bytes done
+    qint64 itemTotal = 0;  // and in all
+    qint64 runDone = 0;    // the whole run's progress,
+    qint64 runTotal = 0;   // in bytes as estimated before it started
     bool scanning = false; // a pack run still scanning its folders: the bytes are not known yet
 };
 
