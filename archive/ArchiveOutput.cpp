@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ArchiveOutput.h"
 
+#include "util/SourceFolder.h"
 #include "util/Writeback.h"
 
 #include <QFile>
@@ -94,6 +95,30 @@ CopyOutcome ArchiveOutput::copyFile(QFile &source, qint64 size)
     if (more < 0)
         return {CopyResult::ReadFailed, errno};
     return {more == 0 ? CopyResult::Done : CopyResult::ReadShort, 0};
+}
+
+CopyOutcome ArchiveOutput::copyFrom(SourceFolder &folder, const QByteArray &name, qint64 size)
+{
+    int openError = 0;
+    if (size >= blockSize) {
+        QFile source;
+        if (!folder.openFile(name, source, openError))
+            return {openError == EINVAL ? CopyResult::ReadShort : CopyResult::ReadFailed,
+                    openError};
+        return copyFile(source, size);
+    }
+    if (gathered + size + 1 > blockSize && !flushBlock())
+        return {CopyResult::WriteFailed, error};
+    // One byte more than expected is asked for, to see a file that grew.
+    const qint64 got = folder.read(name, block.data() + gathered, size + 1, openError);
+    if (got < 0) // a file no longer regular has changed, as one of another size has
+        return {openError == EINVAL ? CopyResult::ReadShort : CopyResult::ReadFailed, openError};
+    if (got != size)
+        return {CopyResult::ReadShort, 0};
+    gathered += got;
+    if (contentCopied && !contentCopied(size))
+        return {CopyResult::Cancelled, 0};
+    return {};
 }
 
 bool ArchiveOutput::finish()

@@ -8,6 +8,7 @@
 class QFile;
 class QFileDevice;
 class QIODevice;
+class SourceFolder;
 
 // Writes an archive front to back: small resources are gathered into one
 // block and written together, large ones are copied on their own (by the
@@ -28,6 +29,10 @@ public:
     // Appends exactly `size` bytes of `source` (opened for reading); a file
     // that holds fewer or more bytes than that gives ReadShort.
     CopyOutcome copyFile(QFile &source, qint64 size);
+
+    // Appends the resource `name` of `folder`, exactly `size` bytes, as
+    // copyFile() does; a small one is read straight into the gathered block.
+    CopyOutcome copyFrom(SourceFolder &folder, const QByteArray &name, qint64 size);
 
     // Writes out what is still gathered.
     bool finish();

@@ -5,7 +5,7 @@
 #include "ContentProgress.h"
 #include "FolderScan.h"
 #include "ThemeFormat.h"
-#include "util/RegularFile.h"
+#include "util/SourceFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,23 +81,17 @@ bool writeHead(ArchiveOutput &output, const ThemeScan &scan, const QByteArray &t
 // Copies one resource. The index already holds its scanned size, so the copy
 // must match it exactly: a file that shrank or grew since the scan fails the
 // pack, and so does one replaced by a FIFO (never waited on) or a device.
-ThemeError copyResource(ArchiveOutput &output, const ThemeScan &scan, const SourceFile &file,
-                        const QString &archivePath)
+ThemeError copyResource(ArchiveOutput &output, SourceFolder &folder, const ThemeScan &scan,
+                        const SourceFile &file, const QString &archivePath)
 {
+    const CopyOutcome copied = output.copyFrom(folder, scan.baseName(file), file.size);
+    if (copied.result == CopyResult::Done || copied.result == CopyResult::Cancelled)
+        return {};
     const QString path = scan.absolutePath(file);
     const QString shown = QDir::toNativeSeparators(path);
-    QFile source;
-    int openError = 0;
-    CopyOutcome copied{CopyResult::ReadFailed, 0};
-    if (openRegularFile(source, path, openError))
-        copied = output.copyFile(source, file.size);
-    else if (openError == EINVAL) // no longer a regular file
-        copied = {CopyResult::ReadShort, 0};
-    else
-        copied = {CopyResult::ReadFailed, openError};
     switch (copied.result) {
     case CopyResult::Done:
-    case CopyResult::Cancelled: return {};
+    case CopyResult::Cancelled: break;
     case CopyResult::ReadFailed:
         return {ThemeFailure::Unreadable, QString::fromLatin1(readFailedMessage).arg(shown),
                 copied.systemError, QString(), path};
@@ -116,12 +110,26 @@ ThemeError writeContents(QIODevice &archive, const ThemeScan &scan, const QByteA
     ArchiveOutput output(archive, progressed.chunkCallback());
     if (!writeHead(output, scan, theme))
         return writeFailed(output.systemError(), archivePath);
+    // Files come folder by folder: each folder is opened once, its files in it.
+    SourceFolder folder;
+    qint32 openFolder = -1;
+    int folderError = 0;
     for (const SourceFile &file : scan.files) {
         if (progressed.stopRequested())
             break;
         if (hooks.entryStarted)
             hooks.entryStarted(QString::fromUtf8(scan.encodedName(file)));
-        ThemeError copied = copyResource(output, scan, file, archivePath);
+        if (file.folder != openFolder) {
+            openFolder = file.folder;
+            folderError = 0;
+            folder.open(scan.folders[file.folder], folderError);
+        }
+        if (folderError != 0) // gone or shut since the scan: its files cannot be read
+            return {ThemeFailure::Unreadable,
+                    QString::fromLatin1(readFailedMessage)
+                        .arg(QDir::toNativeSeparators(scan.absolutePath(file))),
+                    folderError, QString(), scan.absolutePath(file)};
+        ThemeError copied = copyResource(output, folder, scan, file, archivePath);
         if (copied.failed())
             return copied;
         if (file.size == 0)

@@ -209,7 +209,7 @@ ThemeError FolderScanner::addFile(const NamedEntry &entry, const QString &path,
     file.nameStart = qint32(scanned.names.size());
     file.nameLength = qint32(encoded.size());
     file.folder = qint32(scanned.folders.size() - 1);
-    file.size = entry.entry.size;
+    file.size = qint32(entry.entry.size); // below the archive's limit, checked just above
     scanned.names += encoded;
     scanned.files.append(file);
     scanned.contentSize += file.size;
@@ -271,6 +271,12 @@ ThemeError FolderScanner::scan(const ListedFolder &folder, int openError, const 
 QByteArray ThemeScan::encodedName(const SourceFile &file) const
 {
     return names.mid(file.nameStart, file.nameLength);
+}
+
+QByteArray ThemeScan::baseName(const SourceFile &file) const
+{
+    const QByteArrayView name(names.constData() + file.nameStart, file.nameLength);
+    return name.sliced(name.lastIndexOf('/') + 1).toByteArray();
 }
 
 qint64 ThemeScan::archiveSize(qint64 themeLength) const

@@ -16,7 +16,7 @@ struct SourceFile
     qint32 nameStart = 0;  // where its entry name ("/dir/file", UTF-8) starts in ThemeScan::names
     qint32 nameLength = 0; // and its length in bytes
     qint32 folder = 0;     // the folder it lies in, in ThemeScan::folders
-    qint64 size = 0;       // its size at scan time
+    qint32 size = 0; // its size at scan time (never more than an archive holds: 16 bytes a file)
 };
 
 // What packing one folder writes: every visible file below it, in archive
@@ -31,6 +31,8 @@ struct ThemeScan
     bool folderVanished = false; // a sub-folder went away while it was scanned
 
     QByteArray encodedName(const SourceFile &file) const;
+    // The file's own name in its folder (UTF-8), as opened there.
+    QByteArray baseName(const SourceFile &file) const;
     // The bytes of the archive, with a theme name of `themeLength` bytes.
     qint64 archiveSize(qint64 themeLength) const;
     // Where the file's contents are copied from.

@@ -4,11 +4,15 @@
 
 Usage: bench.py VELMORO_CLI PREVIEW_BENCH   (bench/run.sh builds both and calls this)
 
-Generates reproducible trees (fixed seeds) below a temporary folder, times
-each operation RUNS times (default 5) with the tools alternating, and prints
-a Markdown table of medians, ranges and ratios. Extractions go into fresh
-folders that are deleted only at the end of their tree, because creating
-many files right after deleting many is much slower on these machines.
+Generates reproducible trees (fixed seeds) below a temporary folder, and
+takes the Debian icon themes that are installed (links resolved, as tar -ch
+does); times each operation RUNS times (default 5) with the tools
+alternating, each round starting with the next tool, dirty pages written out
+before every timed run; and prints a Markdown table of medians, ranges,
+ratios and each row's verdict against its goal. Extractions go into fresh
+folders that are deleted only after their rows, because creating many files
+right after deleting many is much slower on ext4; no tree is deleted before
+an unpack is timed.
 """
 import os
 import random
@@ -86,6 +90,7 @@ class Table:
             ratio = f"goal <= {goal} {unit}"
         self.rows.append((tree, operation, cell(ours), ref_cells.get("tar", "-"),
                           ref_cells.get("bsdtar", "-"), ratio, verdict))
+        print("# " + " | ".join(self.rows[-1]) + f" | load {os.getloadavg()[0]:.1f}", file=sys.stderr)
 
     def print(self):
         head = ("tree", "operation", "velmoro", "GNU tar", "bsdtar", "ratio", "")
@@ -96,29 +101,34 @@ class Table:
         sys.stdout.flush()
 
 
+def settle():
+    """Writes dirty pages out before a timed run, so that no run pays for the
+    writeback of the one before it (or of a deletion)."""
+    os.sync()
+
+
 def alternate(commands, runs=RUNS, before=None, after=None):
-    """commands: name -> function(run index) returning argv (and cwd). Returns name -> samples."""
+    """commands: name -> function(run index) returning argv (and cwd). Returns name -> samples.
+    Each round starts with the next tool in turn, so none always runs first."""
     samples = {name: [] for name in commands}
+    names = list(commands)
     for i in range(runs):
-        for name, make in commands.items():
+        for name in names[i % len(names):] + names[:i % len(names)]:
             if before:
                 before(name, i)
-            argv, cwd = make(i)
+            argv, cwd = commands[name](i)
+            settle()
             samples[name].append(run(argv, cwd))
             if after:
                 after(name, i)
     return samples
 
 
-def bench_tree(table, cli, base, name, seed, folders, files, size_range, keep_extractions):
-    work = os.path.join(base, name)
-    src_parent = os.path.join(work, "src")
-    tree = os.path.join(src_parent, name)
-    os.makedirs(tree)
-    print(f"# generating {name}: {files} files in {folders} folders", file=sys.stderr)
-    write_tree(tree, seed, folders, files, size_range)
+def pack_rows(table, cli, label, parent, name, work, refs, goal, plain=True, runs=RUNS):
+    """pack of parent/name by velmoro and each reference (tar options), into work/out."""
+    tree = os.path.join(parent, name)
     out = os.path.join(work, "out")
-    os.makedirs(out)
+    os.makedirs(out, exist_ok=True)
 
     def archive(tool, i):
         return os.path.join(out, f"{tool}{i}.{'tsk' if tool == 'velmoro' else 'tar'}")
@@ -126,28 +136,29 @@ def bench_tree(table, cli, base, name, seed, folders, files, size_range, keep_ex
     def drop_archive(tool, i):
         os.remove(archive(tool, i))
 
-    pack = alternate({
-        "velmoro": lambda i: ([cli, "pack", tree, "-o", archive("velmoro", i)], None),
-        "tar": lambda i: (["tar", "-cf", archive("tar", i), name], src_parent),
-        "bsdtar": lambda i: (["bsdtar", "-cf", archive("bsdtar", i), name], src_parent),
-    }, after=drop_archive)
-    # Information only: Velmoro syncs a finished archive to disk before it
-    # replaces an older one, the references leave theirs in the page cache.
-    table.add(name, "pack", pack["velmoro"], {"tar": pack["tar"], "bsdtar": pack["bsdtar"]},
-              note="information: references not synced")
+    def ref(tool, options, sync):
+        command = f'{tool} {options} -cf "$0" "$1"' + (' && sync -d "$0"' if sync else "")
+        return lambda i: (["sh", "-c", command, archive(tool, i), name], parent)
+
+    ours = lambda i: ([cli, "pack", tree, "-o", archive("velmoro", i)], None)
+    if plain:
+        # Information only: Velmoro syncs a finished archive to disk before it
+        # replaces an older one, the references leave theirs in the page cache.
+        samples = alternate(dict(velmoro=ours, **{t: ref(t, o, False) for t, o in refs.items()}),
+                            runs=runs, after=drop_archive)
+        table.add(label, "pack", samples.pop("velmoro"), samples,
+                  note="information: references not synced")
     # The goal: the same work, each reference followed by `sync -d` of its archive.
-    synced = alternate({
-        "velmoro": lambda i: ([cli, "pack", tree, "-o", archive("velmoro", i)], None),
-        "tar": lambda i: (["sh", "-c", f'tar -cf "$0" {name} && sync -d "$0"', archive("tar", i)], src_parent),
-        "bsdtar": lambda i: (["sh", "-c", f'bsdtar -cf "$0" {name} && sync -d "$0"', archive("bsdtar", i)], src_parent),
-    }, after=drop_archive)
-    table.add(name, "pack (references synced too)", synced["velmoro"],
-              {"tar": synced["tar"], "bsdtar": synced["bsdtar"]}, goal=1.0)
+    samples = alternate(dict(velmoro=ours, **{t: ref(t, o, True) for t, o in refs.items()}),
+                        runs=runs, after=drop_archive)
+    table.add(label, "pack (references synced too)", samples.pop("velmoro"), samples, goal=goal)
+    shutil.rmtree(out)
 
-    run([cli, "pack", tree, "-o", os.path.join(work, "theme.tsk")])
-    run(["tar", "-cf", os.path.join(work, "theme.tar"), name], cwd=src_parent)
-    shutil.rmtree(src_parent) # the page cache keeps what the extractions will read
 
+def unpack_rows(table, cli, label, archives, work, goal, keep_extractions=True, runs=RUNS):
+    """unpack of archives["velmoro"] (.tsk) against each reference's extraction of the .tar.
+    Extractions go into fresh folders, kept to the end of the rows: deleting many
+    files makes creating many right after it much slower on ext4."""
     def fresh(tool, i):
         folder = os.path.join(work, f"x-{tool}{i}")
         os.makedirs(folder)
@@ -157,13 +168,81 @@ def bench_tree(table, cli, base, name, seed, folders, files, size_range, keep_ex
         if not keep_extractions:
             shutil.rmtree(os.path.join(work, f"x-{tool}{i}"))
 
-    unpack = alternate({
-        "velmoro": lambda i: ([cli, "unpack", os.path.join(work, "theme.tsk"), "-d", fresh("velmoro", i)], None),
-        "tar": lambda i: (["tar", "-xf", os.path.join(work, "theme.tar"), "-C", fresh("tar", i)], None),
-        "bsdtar": lambda i: (["bsdtar", "-xf", os.path.join(work, "theme.tar"), "-C", fresh("bsdtar", i)], None),
-    }, after=tidy)
-    table.add(name, "unpack", unpack["velmoro"], {"tar": unpack["tar"], "bsdtar": unpack["bsdtar"]}, goal=1.0)
+    commands = {"velmoro": lambda i: ([cli, "unpack", archives["velmoro"], "-d", fresh("velmoro", i)], None)}
+    for tool in ("tar", "bsdtar"):
+        if tool in archives:
+            commands[tool] = (lambda t: lambda i: ([t, "-xf", archives[t], "-C", fresh(t, i)], None))(tool)
+    samples = alternate(commands, runs=runs, after=tidy)
+    table.add(label, "unpack", samples.pop("velmoro"), samples, goal=goal)
+    for i in range(runs):
+        for tool in commands:
+            shutil.rmtree(os.path.join(work, f"x-{tool}{i}"), ignore_errors=True)
+
+
+def bench_tree(table, cli, base, name, seed, folders, files, size_range, keep_extractions):
+    work = os.path.join(base, name)
+    src_parent = os.path.join(work, "src")
+    tree = os.path.join(src_parent, name)
+    os.makedirs(tree)
+    print(f"# generating {name}: {files} files in {folders} folders", file=sys.stderr)
+    write_tree(tree, seed, folders, files, size_range)
+    pack_rows(table, cli, name, src_parent, name, work, {"tar": "", "bsdtar": ""}, goal=0.75)
+    archives = {"velmoro": os.path.join(work, "theme.tsk"), "tar": os.path.join(work, "theme.tar")}
+    run([cli, "pack", tree, "-o", archives["velmoro"]])
+    run(["tar", "-cf", archives["tar"], name], cwd=src_parent)
+    archives["bsdtar"] = archives["tar"]
+    unpack_rows(table, cli, name, archives, work, goal=0.6, keep_extractions=keep_extractions)
     shutil.rmtree(work)
+
+
+# The Debian icon themes measured when installed (bench/run.sh --install puts them there).
+REAL_THEMES = (("papirus-icon-theme", "Papirus"), ("breeze-icon-theme", "breeze"),
+               ("adwaita-icon-theme", "Adwaita"))
+ICONS = "/usr/share/icons"
+
+
+def bench_real_theme(table, cli, base, package, name):
+    """A real theme, its links resolved into a copy of its own (cp -rL): every
+    path a link leads to becomes a file, as Velmoro packs it and as `tar -ch`
+    reads it. (Given the installed folder itself, tar -ch stores a file that
+    several links reach once and the others as hard links: for Papirus 266 MB
+    against the 856 MB that the resolved tree holds.)"""
+    label = f"{name} (real)"
+    work = os.path.join(base, name)
+    parent = os.path.join(work, "src")
+    os.makedirs(parent)
+    print(f"# {name} from {package}: resolving its links into a copy", file=sys.stderr)
+    run(["cp", "-rL", os.path.join(ICONS, name), parent])
+    runs = RUNS if name != "Papirus" else min(RUNS, 3)  # 290,000 files a run
+    pack_rows(table, cli, label, parent, name, work, {"tar": "-h"}, goal=1.0, plain=False, runs=runs)
+    archives = {"velmoro": os.path.join(work, "theme.tsk"), "tar": os.path.join(work, "theme.tar")}
+    run([cli, "pack", os.path.join(parent, name), "-o", archives["velmoro"]])
+    run(["tar", "-chf", archives["tar"], name], cwd=parent)
+    unpack_rows(table, cli, label, archives, work, goal=0.8, runs=runs)
+    samples = alternate({
+        "velmoro": lambda i: ([cli, "list", archives["velmoro"]], None),
+        "tar": lambda i: (["tar", "-tf", archives["tar"]], None),
+    })
+    table.add(label, "list", samples["velmoro"], {"tar": samples["tar"]}, goal=0.5)
+    if name == "Papirus":
+        memory_rows(table, label, {
+            "pack": ([cli, "pack", os.path.join(parent, name), "-o", os.path.join(work, "again.tsk")],
+                     ["tar", "-chf", os.path.join(work, "again.tar"), "-C", parent, name]),
+            "unpack": ([cli, "unpack", archives["velmoro"], "-d"], ["tar", "-xf", archives["tar"], "-C"]),
+            "list": ([cli, "list", archives["velmoro"]], ["tar", "-tf", archives["tar"]]),
+        }, work, goal=32, runs=runs)
+    shutil.rmtree(work)
+
+
+def bench_real_themes(table, cli, base):
+    for package, name in REAL_THEMES:
+        if os.path.isdir(os.path.join(ICONS, name)):
+            bench_real_theme(table, cli, base, package, name)
+        else:
+            print(f"# {package} is not installed: no {name} rows (bash bench/run.sh --install)",
+                  file=sys.stderr)
+            table.rows.append((f"{name} (real)", "-", "-", "-", "-", "-",
+                               f"not measured: {package} not installed"))
 
 
 def bench_list(table, cli, base, count):
@@ -184,36 +263,87 @@ def bench_list(table, cli, base, count):
     shutil.rmtree(work)
 
 
+def memory_rows(table, label, commands, work, goal, runs=RUNS):
+    """commands: operation -> (velmoro argv, tar argv); an argv ending in "-d" or "-C"
+    gets a fresh folder. One row per operation: peak resident memory against `goal` MiB."""
+    for operation, (ours, theirs) in commands.items():
+        samples = {"velmoro": [], "tar": []}
+        for i in range(runs):
+            for tool, argv in (("velmoro", ours), ("tar", theirs)):
+                if argv is None:
+                    continue
+                target = None
+                if argv[-1] in ("-d", "-C"):
+                    target = os.path.join(work, f"m-{tool}")
+                    os.makedirs(target)
+                    argv = argv + [target]
+                samples[tool].append(peak_memory(argv))
+                if target:
+                    shutil.rmtree(target)
+        table.add(label, f"{operation}: peak memory", samples["velmoro"],
+                  {"tar": samples["tar"]} if samples["tar"] else {}, unit="MiB")
+        table.rows[-1] = table.rows[-1][:5] + (
+            f"goal <= {goal} MiB", "met" if statistics.median(samples["velmoro"]) <= goal else "NOT met")
+
+
 def bench_memory(table, cli, base):
     work = os.path.join(base, "memory")
-    tree = os.path.join(work, "src", "large")
+    parent = os.path.join(work, "src")
+    tree = os.path.join(parent, "large")
     os.makedirs(tree)
     write_tree(tree, 5, 1, 1, (512 * MIB, 512 * MIB))
     archive = os.path.join(work, "large.tsk")
     tar_archive = os.path.join(work, "large.tar")
-    peaks = {"pack": [], "unpack": [], "list": []}
-    refs = {"pack": {"tar": [], "bsdtar": []}, "unpack": {"tar": [], "bsdtar": []}, "list": {"tar": [], "bsdtar": []}}
-    parent = os.path.dirname(tree)
-    for i in range(RUNS):
-        peaks["pack"].append(peak_memory([cli, "pack", tree, "-o", archive]))
-        refs["pack"]["tar"].append(peak_memory(["tar", "-cf", tar_archive, "large"], cwd=parent))
-        refs["pack"]["bsdtar"].append(peak_memory(["bsdtar", "-cf", tar_archive, "large"], cwd=parent))
-        peaks["list"].append(peak_memory([cli, "list", archive]))
-        refs["list"]["tar"].append(peak_memory(["tar", "-tf", tar_archive]))
-        refs["list"]["bsdtar"].append(peak_memory(["bsdtar", "-tf", tar_archive]))
-        for tool, argv in (("velmoro", [cli, "unpack", archive, "-d"]),
-                           ("tar", ["tar", "-xf", tar_archive, "-C"]),
-                           ("bsdtar", ["bsdtar", "-xf", tar_archive, "-C"])):
-            target = os.path.join(work, f"x-{tool}")
-            os.makedirs(target)
-            peak = peak_memory(argv + [target])
-            (peaks["unpack"] if tool == "velmoro" else refs["unpack"][tool]).append(peak)
-            shutil.rmtree(target)
-    for operation in ("pack", "unpack", "list"):
-        table.add("one 512 MiB resource", f"{operation}: peak memory", peaks[operation],
-                  refs[operation], unit="MiB")
-        table.rows[-1] = table.rows[-1][:5] + (
-            "goal <= 32 MiB", "met" if statistics.median(peaks[operation]) <= 32 else "NOT met")
+    run(["tar", "-cf", tar_archive, "-C", parent, "large"])
+    memory_rows(table, "one 512 MiB resource", {
+        "pack": ([cli, "pack", tree, "-o", archive], ["tar", "-cf", tar_archive, "-C", parent, "large"]),
+        "unpack": ([cli, "unpack", archive, "-d"], ["tar", "-xf", tar_archive, "-C"]),
+        "list": ([cli, "list", archive], ["tar", "-tf", tar_archive]),
+    }, work, goal=32)
+    shutil.rmtree(work)
+
+
+def write_many_entries(path, count):
+    """A .tsk of `count` entries of 8 bytes each, written directly (packing that
+    many files would take minutes): entries "/folderNNN/resNNNNNNN.png"."""
+    import struct
+    theme = b"many"
+
+    def name_record(name):
+        pad = 4 - len(name) % 4
+        return struct.pack("<i", len(name)) + name + b"\0" * pad
+
+    names = [f"/folder{i % 1000:03d}/res{i:07d}.png".encode() for i in range(count)]
+    theme_record = name_record(theme)
+    index_size = 8 * (count + 1)
+    name_offset = 16 + 4 + len(theme_record) + 4 + index_size
+    records = [name_record(n) for n in names]
+    data_offset = name_offset + sum(len(r) for r in records) + 4
+    with open(path, "wb") as f:
+        f.write(b"VLMR" + struct.pack("<iii", 1, 0, 0) + struct.pack("<i", len(theme_record)))
+        f.write(theme_record + struct.pack("<i", index_size))
+        index = bytearray()
+        for r in records:
+            index += struct.pack("<ii", name_offset, data_offset)
+            name_offset += len(r)
+            data_offset += 8
+        index += struct.pack("<ii", name_offset, data_offset)
+        f.write(index)
+        f.write(b"".join(records) + struct.pack("<i", 0))
+        f.write(b"resource" * count)
+    return names[count // 2].decode().lstrip("/")
+
+
+def bench_many_entries(table, cli, base):
+    work = os.path.join(base, "million")
+    os.makedirs(work)
+    archive = os.path.join(work, "many.tsk")
+    print("# writing an archive of 1,000,000 entries", file=sys.stderr)
+    middle = write_many_entries(archive, 1_000_000)
+    memory_rows(table, "1,000,000 entries", {
+        "extract one": ([cli, "extract", archive, middle, "-d"], None),
+        "cat one": ([cli, "cat", archive, middle], None),
+    }, work, goal=64)
     shutil.rmtree(work)
 
 
@@ -231,7 +361,7 @@ def bench_preview(table, preview):
         out = subprocess.run([preview, "20000", str(RUNS), mode], check=True, capture_output=True, text=True,
                              env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
         return [float(x) for x in out.split()]
-    table.add("20,000 resources", "preview tree fill", samples("fill"), {}, goal=150, unit="ms")
+    table.add("20,000 resources", "preview tree fill", samples("fill"), {}, goal=60, unit="ms")
     table.add("20,000 resources, 1 GiB", "show a 1 MiB PNG", samples("select"), {}, goal=50, unit="ms")
     table.add("20,000 resources", "filter keystroke", samples("filter"), {}, goal=50, unit="ms")
 
@@ -245,9 +375,11 @@ def main():
         bench_tree(table, cli, base, "theme-like", 1, 15, 600, (2 * KIB, 200 * KIB), keep_extractions=True)
         bench_tree(table, cli, base, "many-small", 2, 200, 20_000, (1 * KIB, 16 * KIB), keep_extractions=True)
         bench_tree(table, cli, base, "few-large", 3, 1, 4, (256 * MIB, 256 * MIB), keep_extractions=False)
+        bench_real_themes(table, cli, base)
         bench_list(table, cli, base, 20_000)
         bench_list(table, cli, base, 100_000)
         bench_memory(table, cli, base)
+        bench_many_entries(table, cli, base)
         bench_startup(table, cli)
         bench_preview(table, preview)
     finally:

@@ -18,6 +18,11 @@ namespace ProcessEdges {
 // missing, so that what is written there can fail instead of vanishing.
 bool openClosedStandardStreams(bool &outputWasClosed);
 
+// Makes every large allocation a mapping of its own (glibc), so that a list
+// of hundreds of thousands of entries grows in place instead of being copied
+// into the heap, and memory given back leaves the process. Run first in main().
+void keepLargeAllocationsMapped();
+
 // The folder the process runs in, byte for byte as the system names it;
 // empty where it cannot be had, or where the system names folders as text.
 QByteArray currentFolder();

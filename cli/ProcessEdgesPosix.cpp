@@ -8,6 +8,9 @@
 #include <climits>
 
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <poll.h>
 #include <unistd.h>
 
@@ -41,6 +44,17 @@ bool ProcessEdges::openClosedStandardStreams(bool &outputWasClosed)
         }
     }
     return true;
+}
+
+void ProcessEdges::keepLargeAllocationsMapped()
+{
+#ifdef __GLIBC__
+    // A fixed threshold (glibc's default, 128 KiB) instead of one that rises
+    // with every large block freed: those blocks would then come from the
+    // heap, and each growth of a large list copy it there, old and new
+    // both resident.
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
 }
 
 QByteArray ProcessEdges::currentFolder()

@@ -13,6 +13,8 @@ bool ProcessEdges::openClosedStandardStreams(bool &outputWasClosed)
     return true;
 }
 
+void ProcessEdges::keepLargeAllocationsMapped() {}
+
 QByteArray ProcessEdges::currentFolder()
 {
     return QByteArray();

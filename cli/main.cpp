@@ -36,6 +36,7 @@ int checkCurrentFolder(const QByteArray &folder, QIODevice &err)
 
 int main(int argc, char *argv[])
 {
+    ProcessEdges::keepLargeAllocationsMapped();
     bool outputWasClosed = false;
     if (!ProcessEdges::openClosedStandardStreams(outputWasClosed))
         return CliItemFailed; // nowhere safe to write, nor to say so

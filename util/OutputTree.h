@@ -13,9 +13,12 @@
 // be a link (the user chose it), but nothing below it is followed: a folder
 // on the way that is a link, or no folder at all, makes that one file fail,
 // and a link, FIFO or device already at a file's place is never written
-// through. Each file is written under a temporary name in its own folder and
-// renamed over its name only when complete, so a failed or cancelled write
-// leaves the older copy (if any) as it was and no partial file. An older file
+// through. Each file is written without a name (Linux: O_TMPFILE) or, where
+// the file system refuses that, under a temporary name in its own folder, and
+// put in place only when complete, so a failed, cancelled or killed write
+// leaves the older copy (if any) as it was and no partial file. An unnamed
+// file that replaces an older one takes a temporary name, whole already, for
+// the rename over it. An older file
 // that may not be written (write-protected) is not replaced, and one that is
 // replaced hands its permissions on to the new one.
 //
@@ -97,6 +100,8 @@ private:
     bool createTemporary();
     QFileDevice *openDevice();
     bool hasTemporary() const;
+    bool linkUnnamed(const QByteArray &name); // POSIX: names the unnamed file
+    bool nameForReplacing();                  // POSIX: gives it a temporary name
     bool closeTemporary();
     bool placeIfFree();                   // false when something is there, or it cannot tell
     Found lookAtPlace(bool &isProtected); // what is at the file's place now

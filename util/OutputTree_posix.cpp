@@ -6,6 +6,7 @@
 
 #include <QList>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio> // renameat2() and RENAME_NOREPLACE, where the C library has them
 #include <fcntl.h>
@@ -35,9 +36,11 @@ struct OutputTree::Platform
 
     int rootFd = -1;
     QList<OpenFolder> folders; // the folders below the root leading to the current one
-    QByteArray tempName;
+    QByteArray tempName; // of the started file, or of an unnamed one while it replaces an older
     int fileFd = -1;
-    mode_t placeMode = 0; // of what lookAtPlace() found
+    bool unnamed = false;   // the started file has no name yet (O_TMPFILE)
+    bool noUnnamed = false; // the file system refused unnamed files: named temporaries then
+    mode_t placeMode = 0;   // of what lookAtPlace() found
     bool hasProtected = false;
     quint64 protectedDevice = 0;
     quint64 protectedInode = 0;
@@ -91,6 +94,38 @@ bool renameIfFree(int folder, const char *from, const char *to)
     errno = ENOSYS;
     return false;
 #endif
+}
+
+// Whether an unnamed file can always be linked in: through /proc/self/fd,
+// which any user may do (linking it by its descriptor alone needs a
+// privilege on older kernels). Without /proc, files get temporary names.
+bool unnamedFilesLinkable()
+{
+    static const bool linkable = ::access("/proc/self/fd", X_OK) == 0;
+    return linkable;
+}
+
+// Gives the unnamed file `fd` the name `name` in `folder`, never replacing
+// anything there (EEXIST).
+bool linkUnnamedFile(int fd, int folder, const char *name)
+{
+#ifdef AT_EMPTY_PATH
+    static std::atomic<bool> byDescriptor{true}; // until the system refuses it
+    if (byDescriptor.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0)
+            return true;
+        if (errno != ENOENT && errno != EPERM)
+            return false;
+    }
+#endif
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, path, folder, name, AT_SYMLINK_FOLLOW) != 0)
+        return false;
+#ifdef AT_EMPTY_PATH
+    byDescriptor.store(false, std::memory_order_relaxed);
+#endif
+    return true;
 }
 
 } // namespace
@@ -168,12 +203,29 @@ bool OutputTree::enterFolder(const QStringList &folder)
     return true;
 }
 
+// On Linux the file is made without a name (O_TMPFILE) and named only when it
+// is whole, so not even a killed run leaves a partial file under any name.
+// Where the file system refuses that, it gets a temporary name of its own.
 bool OutputTree::createTemporary()
 {
+    const int folder = platform->currentFolder();
+#ifdef O_TMPFILE
+    if (!platform->noUnnamed && unnamedFilesLinkable()) {
+        const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            platform->fileFd = fd;
+            platform->unnamed = true;
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return fail(Problem::System, errno);
+        platform->noUnnamed = true;
+    }
+#endif
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
         platform->tempName = QFile::encodeName(temporaryName());
-        fd = ::openat(platform->currentFolder(), platform->tempName.constData(),
+        fd = ::openat(folder, platform->tempName.constData(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -217,23 +269,39 @@ bool OutputTree::write(const char *data, qint64 size)
 
 bool OutputTree::hasTemporary() const
 {
-    return !platform->tempName.isEmpty();
+    return platform->unnamed ? platform->fileFd >= 0 : !platform->tempName.isEmpty();
 }
 
 bool OutputTree::closeTemporary()
 {
     if (file.isOpen())
         file.close();
+    if (platform->unnamed)
+        return true; // its descriptor is all there is of it until it is linked in
     // A delayed write error (network file systems) shows at the close.
     const int closed = ::close(platform->fileFd);
     platform->fileFd = -1;
     return closed == 0 || errno == EINTR || fail(Problem::System, errno);
 }
 
+// The unnamed file, whole now, gets `name` in the current folder; false,
+// with errno set (EEXIST when something is there), when it cannot.
+bool OutputTree::linkUnnamed(const QByteArray &name)
+{
+    if (!linkUnnamedFile(platform->fileFd, platform->currentFolder(), name.constData()))
+        return false;
+    ::close(platform->fileFd);
+    platform->fileFd = -1;
+    platform->unnamed = false;
+    return true;
+}
+
 bool OutputTree::placeIfFree()
 {
-    if (!renameIfFree(platform->currentFolder(), platform->tempName.constData(),
-                      QFile::encodeName(fileName).constData()))
+    const QByteArray name = QFile::encodeName(fileName);
+    if (platform->unnamed)
+        return linkUnnamed(name);
+    if (!renameIfFree(platform->currentFolder(), platform->tempName.constData(), name.constData()))
         return false;
     platform->tempName.clear();
     return true;
@@ -260,13 +328,36 @@ bool OutputTree::olderFileWritable()
            || fail(Problem::System, errno);
 }
 
+// An unnamed file that replaces an older one is named first under a
+// temporary name (whole already), then renamed over the older file.
+bool OutputTree::nameForReplacing()
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        platform->tempName = QFile::encodeName(temporaryName());
+        if (linkUnnamed(platform->tempName))
+            return true;
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = errno;
+    platform->tempName.clear();
+    return fail(Problem::System, error);
+}
+
 bool OutputTree::replaceAtPlace(Found found)
 {
     const int folder = platform->currentFolder();
     // Set-user and set-group bits stay with the older contents.
-    if (found == Found::File
-        && ::fchmodat(folder, platform->tempName.constData(), platform->placeMode & 0777, 0) != 0)
+    const mode_t mode = platform->placeMode & 0777;
+    if (platform->unnamed) {
+        if ((found == Found::File && ::fchmod(platform->fileFd, mode) != 0))
+            return fail(Problem::System, errno);
+        if (!nameForReplacing())
+            return false;
+    } else if (found == Found::File
+               && ::fchmodat(folder, platform->tempName.constData(), mode, 0) != 0) {
         return fail(Problem::System, errno);
+    }
     if (::renameat(folder, platform->tempName.constData(), folder,
                    QFile::encodeName(fileName).constData())
         != 0)
@@ -278,9 +369,10 @@ bool OutputTree::replaceAtPlace(Found found)
 void OutputTree::removeTemporary()
 {
     if (platform->fileFd >= 0) {
-        ::close(platform->fileFd);
+        ::close(platform->fileFd); // an unnamed file goes with its descriptor
         platform->fileFd = -1;
     }
+    platform->unnamed = false;
     if (!platform->tempName.isEmpty()) {
         ::unlinkat(platform->currentFolder(), platform->tempName.constData(), 0);
         platform->tempName.clear();
