@@ -29,6 +29,10 @@ public:
     // that holds fewer or more bytes than that gives ReadShort.
     CopyOutcome copyFile(QFile &source, qint64 size);
 
+    // Appends the `size` bytes of `source` that start at `offset` (contents
+    // of another archive); a file that ends before them gives ReadShort.
+    CopyOutcome copyRange(QFile &source, qint64 offset, qint64 size);
+
     // Writes out what is still gathered.
     bool finish();
 
@@ -36,6 +40,9 @@ public:
     int systemError() const { return error; }
 
 private:
+    // Appends `size` bytes from where `source` stands; with `wholeFile`, a
+    // source that holds more than that gives ReadShort too.
+    CopyOutcome copy(QFile &source, qint64 size, bool wholeFile);
     bool writeOut(const char *bytes, qint64 size);
     bool flushBlock();
     void wrote(qint64 bytes);

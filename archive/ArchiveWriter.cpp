@@ -25,8 +25,8 @@ const char cancelledMessage[] = "The packing was cancelled.";
 
 ThemeError writeFailed(int systemError, const QString &archivePath)
 {
-    return {writeFailureFor(systemError), QLatin1String(writeFailedMessage), systemError,
-            QString(), archivePath};
+    return {writeFailureFor(systemError), QLatin1String(writeFailedMessage), systemError, QString(),
+            archivePath};
 }
 
 bool appendInt32(ArchiveOutput &output, qint64 value)
@@ -43,16 +43,16 @@ bool appendName(ArchiveOutput &output, const char *name, qint64 length)
            && output.append(zeros, ThemeFormat::padLength(length));
 }
 
-// Header, name block, index, name records and end record, straight from the
-// scan: the offsets follow from the names' lengths and the files' sizes.
-bool writeHead(ArchiveOutput &output, const ThemeScan &scan, const QByteArray &theme)
+// Header, name block, index, name records and end record: the offsets
+// follow from the names' lengths and the entries' sizes.
+bool writeHead(ArchiveOutput &output, const ArchiveContents &contents, const QByteArray &theme)
 {
-    const qint64 count = scan.files.size() + 1; // the closing record counts too
+    const qint64 count = contents.count() + 1; // the closing record counts too
     qint64 nameRecords = 0;
-    for (const SourceFile &file : scan.files)
-        nameRecords += ThemeFormat::nameRecordSize(file.nameLength);
-    qint64 nameOffset = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size())
-                        + 4 + ThemeFormat::indexRecordSize * count;
+    for (qsizetype i = 0; i < contents.count(); ++i)
+        nameRecords += ThemeFormat::nameRecordSize(contents.name(i).size());
+    qint64 nameOffset = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size()) + 4
+                        + ThemeFormat::indexRecordSize * count;
     qint64 dataOffset = nameOffset + nameRecords + ThemeFormat::endRecordSize;
 
     if (!output.append(ThemeFormat::tag, ThemeFormat::tagSize)
@@ -63,34 +63,112 @@ bool writeHead(ArchiveOutput &output, const ThemeScan &scan, const QByteArray &t
         || !appendName(output, theme.constData(), theme.size())
         || !appendInt32(output, ThemeFormat::indexRecordSize * count))
         return false;
-    for (const SourceFile &file : scan.files) {
+    for (qsizetype i = 0; i < contents.count(); ++i) {
         if (!appendInt32(output, nameOffset) || !appendInt32(output, dataOffset))
             return false;
-        nameOffset += ThemeFormat::nameRecordSize(file.nameLength);
-        dataOffset += file.size;
+        nameOffset += ThemeFormat::nameRecordSize(contents.name(i).size());
+        dataOffset += contents.size(i);
     }
     if (!appendInt32(output, nameOffset) || !appendInt32(output, dataOffset))
         return false; // the closing record: the end record, and the end of the data
-    for (const SourceFile &file : scan.files) {
-        if (!appendName(output, scan.names.constData() + file.nameStart, file.nameLength))
+    for (qsizetype i = 0; i < contents.count(); ++i) {
+        const QByteArrayView name = contents.name(i);
+        if (!appendName(output, name.data(), name.size()))
             return false;
     }
     return appendInt32(output, 0); // the end record
 }
 
+ThemeError writeContents(QIODevice &archive, const ArchiveContents &contents,
+                         const QByteArray &theme, const QString &archivePath,
+                         const PackHooks &hooks)
+{
+    qint64 total = 0;
+    for (qsizetype i = 0; i < contents.count(); ++i)
+        total += contents.size(i);
+    ContentProgress progressed(hooks.progress, total);
+    ArchiveOutput output(archive, progressed.chunkCallback());
+    if (!writeHead(output, contents, theme))
+        return writeFailed(output.systemError(), archivePath);
+    for (qsizetype i = 0; i < contents.count() && !progressed.stopRequested();) {
+        const qsizetype span = qMax<qsizetype>(1, contents.span(i));
+        qint64 spanSize = 0;
+        for (qsizetype j = i; j < i + span; ++j) {
+            if (hooks.entryStarted)
+                hooks.entryStarted(QString::fromUtf8(contents.name(j)));
+            spanSize += contents.size(j);
+        }
+        const ThemeError copied = contents.copy(output, i, archivePath);
+        if (copied.failed())
+            return copied;
+        if (spanSize == 0)
+            progressed.keepGoing(); // an empty file copies no chunk to hear a stop in
+        i += span;
+    }
+    // Also after the last resource: a cancelled pack never replaces the old archive.
+    if (progressed.stopRequested())
+        return {ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0, QString(), QString()};
+    if (!output.finish())
+        return writeFailed(output.systemError(), archivePath);
+    return {};
+}
+
+// A pack's contents: the files of a scan, each copied from its own file.
+class ScannedContents : public ArchiveContents
+{
+public:
+    explicit ScannedContents(const ThemeScan &scanned) : scan(scanned) {}
+    qsizetype count() const override { return scan.files.size(); }
+    QByteArrayView name(qsizetype i) const override
+    {
+        const SourceFile &file = scan.files[i];
+        return QByteArrayView(scan.names.constData() + file.nameStart, file.nameLength);
+    }
+    qint64 size(qsizetype i) const override { return scan.files[i].size; }
+    qsizetype span(qsizetype) const override { return 1; }
+    ThemeError copy(ArchiveOutput &output, qsizetype first,
+                    const QString &archivePath) const override
+    {
+        const SourceFile &file = scan.files[first];
+        return copyResourceFile(output, scan.absolutePath(file), file.size, archivePath);
+    }
+
+private:
+    const ThemeScan &scan;
+};
+
+// The errno of a QSaveFile call that just failed; Qt leaves the system's in
+// place, but a refusal of its own (a folder at the path) has none.
+int saveFileError(const QString &archivePath)
+{
+    const int error = errno;
+    if (error)
+        return error;
+    return QFileInfo(archivePath).isDir() ? EISDIR : 0;
+}
+
+// What owner, group and others may do with a file (the "User" flags, which
+// tell what this process may do, left out).
+QFileDevice::Permissions modeOf(const QFileInfo &file)
+{
+    return file.permissions()
+           & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+} // namespace
+
 // Copies one resource. The index already holds its scanned size, so the copy
 // must match it exactly: a file that shrank or grew since the scan fails the
 // pack, and so does one replaced by a FIFO (never waited on) or a device.
-ThemeError copyResource(ArchiveOutput &output, const ThemeScan &scan, const SourceFile &file,
-                        const QString &archivePath)
+ThemeError copyResourceFile(ArchiveOutput &output, const QString &path, qint64 size,
+                            const QString &archivePath)
 {
-    const QString path = scan.absolutePath(file);
     const QString shown = QDir::toNativeSeparators(path);
     QFile source;
     int openError = 0;
     CopyOutcome copied{CopyResult::ReadFailed, 0};
     if (openRegularFile(source, path, openError))
-        copied = output.copyFile(source, file.size);
+        copied = output.copyFile(source, size);
     else if (openError == EINVAL) // no longer a regular file
         copied = {CopyResult::ReadShort, 0};
     else
@@ -109,49 +187,15 @@ ThemeError copyResource(ArchiveOutput &output, const ThemeScan &scan, const Sour
     return writeFailed(copied.systemError, archivePath);
 }
 
-ThemeError writeContents(QIODevice &archive, const ThemeScan &scan, const QByteArray &theme,
-                         const QString &archivePath, const PackHooks &hooks)
+ThemeError writeArchive(const ArchiveContents &contents, const QByteArray &theme,
+                        const QString &archivePath, const PackHooks &hooks)
 {
-    ContentProgress progressed(hooks.progress, scan.contentSize);
-    ArchiveOutput output(archive, progressed.chunkCallback());
-    if (!writeHead(output, scan, theme))
-        return writeFailed(output.systemError(), archivePath);
-    for (const SourceFile &file : scan.files) {
-        if (progressed.stopRequested())
-            break;
-        if (hooks.entryStarted)
-            hooks.entryStarted(QString::fromUtf8(scan.encodedName(file)));
-        const ThemeError copied = copyResource(output, scan, file, archivePath);
-        if (copied.failed())
-            return copied;
-        if (file.size == 0)
-            progressed.keepGoing(); // an empty file copies no chunk to hear a stop in
-    }
-    // Also after the last resource: a cancelled pack never replaces the old archive.
-    if (progressed.stopRequested())
-        return {ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0, QString(), QString()};
-    if (!output.finish())
-        return writeFailed(output.systemError(), archivePath);
-    return {};
-}
-
-// The errno of a QSaveFile call that just failed; Qt leaves the system's in
-// place, but a refusal of its own (a folder at the path) has none.
-int saveFileError(const QString &archivePath)
-{
-    const int error = errno;
-    if (error)
-        return error;
-    return QFileInfo(archivePath).isDir() ? EISDIR : 0;
-}
-
-} // namespace
-
-ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
-                             const QString &archivePath, const PackHooks &hooks)
-{
-    const QByteArray theme = themeName.toUtf8();
-    if (scan.archiveSize(theme.size()) > ThemeFormat::maxArchiveSize) // the scan stops before
+    qint64 archiveSize = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size()) + 4
+                         + ThemeFormat::indexRecordSize + ThemeFormat::endRecordSize;
+    for (qsizetype i = 0; i < contents.count(); ++i)
+        archiveSize += ThemeFormat::indexRecordSize
+                       + ThemeFormat::nameRecordSize(contents.name(i).size()) + contents.size(i);
+    if (archiveSize > ThemeFormat::maxArchiveSize)
         return {ThemeFailure::TooLarge, QLatin1String(tooLargeMessage), 0, QString(), QString()};
     // A device, FIFO or socket in the archive's place (/dev/null, say) is
     // never replaced by a file: the archive goes to a file or nowhere.
@@ -159,6 +203,7 @@ ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
     if (existing.exists() && !existing.isFile() && !existing.isDir())
         return {ThemeFailure::Unwritable, QLatin1String(savePathMessage), 0,
                 QStringLiteral("Not a regular file"), archivePath};
+    const QFileDevice::Permissions permissions = modeOf(existing);
     QSaveFile archive(archivePath);
     errno = 0;
     if (!archive.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -166,7 +211,7 @@ ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
         return {writeFailureFor(error), QLatin1String(savePathMessage), error, QString(),
                 archivePath};
     }
-    const ThemeError written = writeContents(archive, scan, theme, archivePath, hooks);
+    const ThemeError written = writeContents(archive, contents, theme, archivePath, hooks);
     if (written.failed()) {
         archive.cancelWriting();
         return written;
@@ -174,5 +219,20 @@ ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
     errno = 0;
     if (!archive.commit())
         return writeFailed(saveFileError(archivePath), archivePath);
+    // Qt gives the new file the old one's permissions, but writable by its
+    // owner: a read-only archive (which only root may replace) stays read-only.
+    if (existing.exists() && modeOf(QFileInfo(archivePath)) != permissions)
+        QFile::setPermissions(archivePath, permissions);
     return {};
+}
+
+ThemeError archiveWriteFailure(int systemError, const QString &archivePath)
+{
+    return writeFailed(systemError, archivePath);
+}
+
+ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
+                             const QString &archivePath, const PackHooks &hooks)
+{
+    return writeArchive(ScannedContents(scan), themeName.toUtf8(), archivePath, hooks);
 }

@@ -2,9 +2,36 @@
 #pragma once
 
 #include <QList>
+#include <QRegularExpression>
 #include <QStringList>
 
 class ThemeIndex;
+
+// The names a user gives for resources, matched against resources' paths
+// as selectEntries() matches them.
+class NameMatcher
+{
+public:
+    // With `wildcards` false each name is exactly a resource's or a folder's
+    // path, whatever characters it holds.
+    explicit NameMatcher(const QStringList &names, bool wildcards = true);
+
+    // True when a name chooses the resource at `path` (below the theme
+    // folder, "img/bg.png") or a folder above it; notes the names that did.
+    bool matches(const QString &path);
+
+    // The names that have chosen nothing so far.
+    QStringList unmatched() const;
+
+private:
+    QStringList names;
+    QList<QRegularExpression> expressions;
+    QList<bool> used;
+};
+
+// What a name that chose nothing is told: "The theme file holds nothing
+// named: NAME".
+QString nothingNamedMessage(const QString &name);
 
 // Chooses entries of an archive by the names a user gives, as a shell would
 // match paths: a name is a resource's path below the theme folder ("img/bg.png",

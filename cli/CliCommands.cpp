@@ -222,7 +222,7 @@ bool unpackArchives(const UnpackOptions &options, CliOutput &output)
 {
     QList<JobItem> items;
     for (const QString &archive : options.archives)
-        items.append({archive, std::nullopt, QString(), {}, {}});
+        items.append({archive, std::nullopt, QString(), {}, {}, {}});
     ThemeJob job(JobKind::Unpack, items, {options.outputDir, QString()});
     return JobReport(job, output, QStringLiteral("unpacking")).run(false);
 }
