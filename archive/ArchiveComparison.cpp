@@ -7,8 +7,6 @@
 #include "OpenArchive.h"
 #include "PackOrder.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <cstring>
 
@@ -17,13 +15,15 @@ namespace {
 const char readFailedMessage[] = "Can NOT read the theme file.";
 const char cancelledMessage[] = "The comparison was cancelled.";
 
-// Contents are compared a window of each archive at a time.
-constexpr qint64 windowSize = qint64(1024) * 1024;
+// Contents are compared a window of each archive at a time: large enough that
+// runs of small resources cost few reads, small enough that the memory it
+// takes is soon touched (which costs more than the reads).
+constexpr qint64 windowSize = qint64(256) * 1024;
 
 // A resource both archives hold at one size: only its contents can tell.
 struct SameSize
 {
-    QString path;
+    qsizetype resource = 0; // in the first archive's resources
     qint64 oldOffset = 0;
     qint64 newOffset = 0;
     qint64 size = 0;
@@ -126,34 +126,35 @@ ThemeError ContentComparison::run(QList<SameSize> resources, QList<SameSize> &ch
 }
 
 // What the indexes tell: resources only one archive holds, and those whose
-// sizes differ; those of equal size go to `sameSize`.
-QList<ResourceDifference> differencesBySize(const QList<ArchivedResource> &oldResources,
-                                            const QList<ArchivedResource> &newResources,
+// sizes differ; those of equal size go to `sameSize`. Both lists are sorted
+// by path, so one walk through them matches them up.
+QList<ResourceDifference> differencesBySize(const ArchivedResources &older,
+                                            const ArchivedResources &newer,
                                             QList<SameSize> &sameSize)
 {
-    QHash<QString, qsizetype> newByPath;
-    newByPath.reserve(newResources.size());
-    for (qsizetype j = 0; j < newResources.size(); ++j)
-        newByPath.insert(newResources[j].path, j);
     QList<ResourceDifference> found;
-    QList<bool> inOld(newResources.size(), false);
-    for (const ArchivedResource &old : oldResources) {
-        const qsizetype j = newByPath.value(old.path, -1);
-        if (j < 0) {
-            found.append({ResourceDifference::Change::Removed, old.path, old.size, -1});
-            continue;
+    sameSize.reserve(qMin(older.count(), newer.count()));
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < older.count() || j < newer.count()) {
+        const int order = i == older.count()   ? 1
+                          : j == newer.count() ? -1
+                                               : older.pathBytes(i).compare(newer.pathBytes(j));
+        if (order < 0) {
+            found.append({ResourceDifference::Change::Removed, older.path(i), older.size(i), -1});
+            ++i;
+        } else if (order > 0) {
+            found.append({ResourceDifference::Change::Added, newer.path(j), -1, newer.size(j)});
+            ++j;
+        } else {
+            if (older.size(i) != newer.size(j))
+                found.append({ResourceDifference::Change::Changed, older.path(i), older.size(i),
+                              newer.size(j)});
+            else if (older.size(i) > 0)
+                sameSize.append({i, older.offset(i), newer.offset(j), older.size(i)});
+            ++i;
+            ++j;
         }
-        inOld[j] = true;
-        const ArchivedResource &now = newResources[j];
-        if (now.size != old.size)
-            found.append({ResourceDifference::Change::Changed, old.path, old.size, now.size});
-        else if (old.size > 0)
-            sameSize.append({old.path, old.offset, now.offset, old.size});
-    }
-    for (qsizetype j = 0; j < newResources.size(); ++j) {
-        if (!inOld[j])
-            found.append({ResourceDifference::Change::Added, newResources[j].path, -1,
-                          newResources[j].size});
     }
     return found;
 }
@@ -185,8 +186,9 @@ ThemeError compareArchives(const QString &oldPath, const QString &newPath,
     if (error.failed())
         return error;
     QList<SameSize> sameSize;
+    const ArchivedResources oldResources(older.index);
     QList<ResourceDifference> found =
-        differencesBySize(archivedResources(older.index), archivedResources(newer.index), sameSize);
+        differencesBySize(oldResources, ArchivedResources(newer.index), sameSize);
     qint64 toCompare = 0;
     for (const SameSize &resource : std::as_const(sameSize))
         toCompare += resource.size;
@@ -197,8 +199,8 @@ ThemeError compareArchives(const QString &oldPath, const QString &newPath,
     if (error.failed())
         return error;
     for (const SameSize &resource : std::as_const(changed))
-        found.append(
-            {ResourceDifference::Change::Changed, resource.path, resource.size, resource.size});
+        found.append({ResourceDifference::Change::Changed, oldResources.path(resource.resource),
+                      resource.size, resource.size});
     differences = inPackOrder(found);
     return {};
 }

@@ -98,10 +98,14 @@ CopyOutcome ArchiveOutput::copy(QFile &source, qint64 size, bool wholeFile)
         return {CopyResult::WriteFailed, error};
     if (copyBuffer.isEmpty())
         copyBuffer.resize(blockSize);
-    const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, contentCopied);
+    // Disk writes start along a long copy too, not only after it.
+    const ChunkCallback chunkCopied = [this](qint64 copied) {
+        wrote(copied);
+        return !contentCopied || contentCopied(copied);
+    };
+    const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, chunkCopied);
     if (copied.result != CopyResult::Done)
         return copied;
-    wrote(size);
     if (!wholeFile)
         return {};
     char extra;

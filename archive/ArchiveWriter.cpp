@@ -5,6 +5,7 @@
 #include "ContentProgress.h"
 #include "FolderScan.h"
 #include "ThemeFormat.h"
+#include "util/FileOwner.h"
 #include "util/RegularFile.h"
 
 #include <QDir>
@@ -147,14 +148,6 @@ int saveFileError(const QString &archivePath)
     return QFileInfo(archivePath).isDir() ? EISDIR : 0;
 }
 
-// What owner, group and others may do with a file (the "User" flags, which
-// tell what this process may do, left out).
-QFileDevice::Permissions modeOf(const QFileInfo &file)
-{
-    return file.permissions()
-           & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-}
-
 } // namespace
 
 // Copies one resource. The index already holds its scanned size, so the copy
@@ -203,7 +196,6 @@ ThemeError writeArchive(const ArchiveContents &contents, const QByteArray &theme
     if (existing.exists() && !existing.isFile() && !existing.isDir())
         return {ThemeFailure::Unwritable, QLatin1String(savePathMessage), 0,
                 QStringLiteral("Not a regular file"), archivePath};
-    const QFileDevice::Permissions permissions = modeOf(existing);
     QSaveFile archive(archivePath);
     errno = 0;
     if (!archive.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -211,6 +203,8 @@ ThemeError writeArchive(const ArchiveContents &contents, const QByteArray &theme
         return {writeFailureFor(error), QLatin1String(savePathMessage), error, QString(),
                 archivePath};
     }
+    if (existing.exists()) // whose it was, and who may read it
+        takeOverOwnership(archive, archivePath);
     const ThemeError written = writeContents(archive, contents, theme, archivePath, hooks);
     if (written.failed()) {
         archive.cancelWriting();
@@ -219,10 +213,6 @@ ThemeError writeArchive(const ArchiveContents &contents, const QByteArray &theme
     errno = 0;
     if (!archive.commit())
         return writeFailed(saveFileError(archivePath), archivePath);
-    // Qt gives the new file the old one's permissions, but writable by its
-    // owner: a read-only archive (which only root may replace) stays read-only.
-    if (existing.exists() && modeOf(QFileInfo(archivePath)) != permissions)
-        QFile::setPermissions(archivePath, permissions);
     return {};
 }
 

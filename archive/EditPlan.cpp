@@ -57,11 +57,13 @@ bool sameFile(const QString &a, const QString &b)
 EditPlan::EditPlan(const ThemeIndex &index, const QString &archivePath)
     : themeName(index.themeName), archive(archivePath)
 {
-    const QList<ArchivedResource> resources = archivedResources(index);
-    list.reserve(resources.size());
-    for (const ArchivedResource &resource : resources) {
-        byPath.insert(resource.path, list.size());
-        list.append({resource.path, resource.size, resource.offset, QString(), 0, 0});
+    const ArchivedResources resources(index);
+    list.reserve(resources.count());
+    byPath.reserve(resources.count());
+    for (qsizetype k = 0; k < resources.count(); ++k) {
+        const QString path = resources.path(k);
+        byPath.insert(path, list.size());
+        list.append({path, resources.size(k), resources.offset(k), QString(), 0, 0});
     }
     removed = QList<bool>(list.size(), false);
 }

@@ -176,9 +176,19 @@ void TestThemeEdit::editWritesWhatPackWrites()
     packer.themeFilePath = path("expected.tsk");
     QVERIFY2(packer.pack(), qPrintable(packer.errorString));
 
+    // Written again, it stays whose it was (root may give it to another), as it was allowed.
+    const QByteArray archive = QFile::encodeName(path("t.tsk"));
+    const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+    QVERIFY(::chmod(archive.constData(), 0604) == 0
+            && ::chown(archive.constData(), owner, -1) == 0);
+
     const JobOutcome outcome = edit(changes);
     QVERIFY2(!outcome.error.failed(), qPrintable(outcome.error.message));
     QCOMPARE(readFile(path("t.tsk")), readFile(path("expected.tsk")));
+    struct stat edited;
+    QVERIFY(::stat(archive.constData(), &edited) == 0);
+    QCOMPARE(edited.st_mode & 0777, mode_t(0604));
+    QCOMPARE(edited.st_uid, owner);
 }
 
 void TestThemeEdit::refusedEditLeavesArchive_data()
