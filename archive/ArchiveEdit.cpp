@@ -18,34 +18,25 @@ const char readFailedMessage[] = "Can NOT read the theme file.";
 class EditedContents : public ArchiveContents
 {
 public:
-    EditedContents(const EditPlan &editPlan, QFile &oldArchive)
-        : plan(editPlan), entries(editPlan.entries()), old(oldArchive)
-    {
-    }
-    qsizetype count() const override { return entries.size(); }
-    QByteArrayView name(qsizetype i) const override
-    {
-        return QByteArrayView(plan.names().constData() + entries[i].nameStart,
-                              entries[i].nameLength);
-    }
-    qint64 size(qsizetype i) const override { return entries[i].size; }
+    EditedContents(const EditPlan &editPlan, QFile &oldArchive) : plan(editPlan), old(oldArchive) {}
+    qsizetype count() const override { return plan.count(); }
+    QByteArrayView name(qsizetype i) const override { return plan.name(i); }
+    qint64 size(qsizetype i) const override { return plan.size(i); }
     qsizetype span(qsizetype first) const override;
     ThemeError copy(ArchiveOutput &output, qsizetype first,
                     const QString &archivePath) const override;
 
 private:
     const EditPlan &plan;
-    const QList<EditedEntry> &entries;
     QFile &old;
 };
 
 qsizetype EditedContents::span(qsizetype first) const
 {
-    if (entries[first].offset < 0)
+    if (plan.offset(first) < 0)
         return 1;
     qsizetype last = first;
-    while (last + 1 < entries.size()
-           && entries[last + 1].offset == entries[last].offset + entries[last].size)
+    while (last + 1 < plan.count() && plan.offset(last + 1) == plan.offset(last) + plan.size(last))
         ++last;
     return last - first + 1;
 }
@@ -53,13 +44,12 @@ qsizetype EditedContents::span(qsizetype first) const
 ThemeError EditedContents::copy(ArchiveOutput &output, qsizetype first,
                                 const QString &archivePath) const
 {
-    const EditedEntry &entry = entries[first];
-    if (entry.offset < 0)
-        return copyResourceFile(output, entry.file, entry.size, archivePath);
+    if (plan.offset(first) < 0)
+        return copyResourceFile(output, plan.file(first), plan.size(first), archivePath);
     qint64 bytes = 0;
     for (qsizetype i = first, end = first + span(first); i < end; ++i)
-        bytes += entries[i].size;
-    const CopyOutcome copied = output.copyRange(old, entry.offset, bytes);
+        bytes += plan.size(i);
+    const CopyOutcome copied = output.copyRange(old, plan.offset(first), bytes);
     switch (copied.result) {
     case CopyResult::Done:
     case CopyResult::Cancelled: return {};
@@ -91,6 +81,7 @@ ThemeError editArchive(const QString &archivePath, const QList<ArchiveChange> &c
     if (error.failed())
         return error;
     EditPlan plan(old.index, path);
+    old.index = ThemeIndex(); // what is kept of it lies in the plan
     for (const ArchiveChange &change : changes) {
         error = plan.apply(change, unmatched);
         if (error.failed())

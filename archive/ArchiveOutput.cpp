@@ -96,16 +96,11 @@ CopyOutcome ArchiveOutput::copy(QFile &source, qint64 size, bool wholeFile)
 
     if (!flushBlock())
         return {CopyResult::WriteFailed, error};
-    if (copyBuffer.isEmpty())
-        copyBuffer.resize(blockSize);
-    // Disk writes start along a long copy too, not only after it.
-    const ChunkCallback chunkCopied = [this](qint64 copied) {
-        wrote(copied);
-        return !contentCopied || contentCopied(copied);
-    };
-    const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, chunkCopied);
+    // The block is empty now: it is the buffer of a copy the kernel cannot make.
+    const CopyOutcome copied = copyBytes(source, device, size, block, contentCopied);
     if (copied.result != CopyResult::Done)
         return copied;
+    wrote(size);
     if (!wholeFile)
         return {};
     char extra;

@@ -51,7 +51,6 @@ private:
     QFileDevice *file; // null when the device is not a file
     QByteArray block;
     qint64 gathered = 0;
-    QByteArray copyBuffer;
     qint64 sinceWriteback = 0;
     ChunkCallback contentCopied;
     int error = 0;

@@ -59,7 +59,7 @@ ArchivedResources::ArchivedResources(const ThemeIndex &index)
             if (path.isEmpty())
                 continue;
         }
-        resources.append({path, index.offset(i), index.size(i), i});
+        resources.append({path, index.offset(i), index.size(i), qint32(i)});
     }
     std::sort(resources.begin(), resources.end(), [](const Resource &a, const Resource &b) {
         const int byPath = a.path.compare(b.path);

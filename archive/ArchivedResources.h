@@ -29,12 +29,12 @@ public:
     qint64 size(qsizetype k) const { return resources[k].size; }
 
 private:
-    struct Resource
+    struct Resource // 32 bytes: an archive's offsets and sizes are 32-bit
     {
         QByteArrayView path;
-        qint64 offset = 0;
-        qint64 size = 0;
-        qsizetype entry = 0; // its place in the index: the later of two of one path stays
+        qint32 offset = 0;
+        qint32 size = 0;
+        qint32 entry = 0; // its place in the index: the later of two of one path stays
     };
     QList<Resource> resources;
     QList<QByteArray> cleaned; // the paths of names that are not written as a pack writes them

@@ -59,12 +59,8 @@ EditPlan::EditPlan(const ThemeIndex &index, const QString &archivePath)
 {
     const ArchivedResources resources(index);
     list.reserve(resources.count());
-    byPath.reserve(resources.count());
-    for (qsizetype k = 0; k < resources.count(); ++k) {
-        const QString path = resources.path(k);
-        byPath.insert(path, list.size());
-        list.append({path, resources.size(k), resources.offset(k), QString(), 0, 0});
-    }
+    for (qsizetype k = 0; k < resources.count(); ++k)
+        list.append({resources.path(k), resources.size(k), resources.offset(k), -1});
     removed = QList<bool>(list.size(), false);
 }
 
@@ -119,7 +115,7 @@ ThemeError EditPlan::add(const QString &source, const QString &given)
                 QStringLiteral("Not a regular file"), source};
     if (sameFile(source, archive))
         return failure(ThemeFailure::Conflict, addedToItselfMessage, shown, source);
-    put({path, info.size(), -1, info.absoluteFilePath(), 0, 0});
+    put(path, info.size(), info.absoluteFilePath());
     return {};
 }
 
@@ -135,7 +131,7 @@ ThemeError EditPlan::addFolder(const QString &source, const QString &folder)
     const QString prefix = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
     for (const SourceFile &file : std::as_const(scan.files)) {
         const QString name = QString::fromUtf8(scan.encodedName(file)).mid(1); // without "/"
-        put({prefix + name, file.size, -1, scan.absolutePath(file), 0, 0});
+        put(prefix + name, file.size, scan.absolutePath(file));
     }
     return {};
 }
@@ -146,6 +142,7 @@ ThemeError EditPlan::remove(const QStringList &names, bool wildcards, QStringLis
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!removed[i] && matcher.matches(list[i].path)) {
             removed[i] = true;
+            ++removedCount;
             byPath.remove(list[i].path);
         }
     }
@@ -189,38 +186,54 @@ ThemeError EditPlan::rename(const QString &given, const QString &newPath, QStrin
             byPath.remove(list[i].path);
     }
     for (qsizetype i = 0; i < list.size(); ++i) {
-        if (moving[i]) {
-            list[i].path = to + list[i].path.mid(from.size());
+        if (!moving[i])
+            continue;
+        list[i].path = to + list[i].path.mid(from.size());
+        if (indexed)
             byPath.insert(list[i].path, i);
-        }
     }
     return {};
 }
 
 // Adds a resource, or gives one of that path its new contents.
-void EditPlan::put(EditedEntry entry)
+void EditPlan::put(const QString &path, qint64 size, const QString &file)
 {
-    const auto found = byPath.constFind(entry.path);
+    // Made when first needed: an edit that only removes or renames needs none.
+    if (!indexed) {
+        byPath.reserve(list.size() - removedCount);
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            if (!removed[i])
+                byPath.insert(list[i].path, i);
+        }
+        indexed = true;
+    }
+    const EditedEntry entry{path, size, -1, qint32(addedFiles.size())};
+    addedFiles.append(file);
+    const auto found = byPath.constFind(path);
     if (found != byPath.cend()) {
-        list[found.value()] = std::move(entry);
+        list[found.value()] = entry;
         return;
     }
-    byPath.insert(entry.path, list.size());
-    list.append(std::move(entry));
+    byPath.insert(path, list.size());
+    list.append(entry);
     removed.append(false);
 }
 
 void EditPlan::compact()
 {
+    byPath.clear();
+    indexed = false;
+    if (removedCount == 0)
+        return;
     QList<EditedEntry> kept;
-    kept.reserve(byPath.size());
+    kept.reserve(list.size() - removedCount);
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!removed[i])
             kept.append(std::move(list[i]));
     }
     list.swap(kept);
     removed = QList<bool>(list.size(), false);
-    byPath.clear();
+    removedCount = 0;
 }
 
 // A folder cannot hold a file and a folder of one name: an unpack would
@@ -240,6 +253,31 @@ QString EditPlan::clashOfFileAndFolder() const
     return QString();
 }
 
+// The entries in the order of a pack, moved in place: an archive of many
+// resources is not held twice.
+void EditPlan::putInPackOrder()
+{
+    QStringList paths;
+    paths.reserve(list.size());
+    for (const EditedEntry &entry : std::as_const(list))
+        paths.append(entry.path);
+    const QList<qsizetype> order = PackOrder::positions(paths); // entry k comes from order[k]
+    paths.clear();
+    QList<bool> done(list.size(), false);
+    for (qsizetype start = 0; start < list.size(); ++start) {
+        if (done[start])
+            continue;
+        EditedEntry first = std::move(list[start]);
+        qsizetype k = start;
+        for (; order[k] != start; k = order[k]) {
+            list[k] = std::move(list[order[k]]);
+            done[k] = true;
+        }
+        list[k] = std::move(first);
+        done[k] = true;
+    }
+}
+
 ThemeError EditPlan::finish()
 {
     compact();
@@ -247,27 +285,20 @@ ThemeError EditPlan::finish()
     if (!clash.isNull())
         return failure(ThemeFailure::Conflict, fileAndFolderMessage, QLatin1Char('/') + clash,
                        archive);
-    QStringList paths;
-    paths.reserve(list.size());
-    for (const EditedEntry &entry : std::as_const(list))
-        paths.append(entry.path);
-    QList<EditedEntry> ordered;
-    ordered.reserve(list.size());
-    for (const qsizetype i : PackOrder::positions(paths))
-        ordered.append(std::move(list[i]));
-    list.swap(ordered);
+    putInPackOrder();
 
     ThemeRules::NameCheck check(themeName, theme().size());
     nameBlock.clear();
+    nameStarts = {0};
+    nameStarts.reserve(list.size() + 1);
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QString name = QLatin1Char('/') + list[i].path;
         const QByteArray stored = ThemeNames::encode(name);
         const ThemeError problem = checkResourceName(check, i, name, stored.size(), name);
         if (problem.failed())
             return problem;
-        list[i].nameStart = qint32(nameBlock.size());
-        list[i].nameLength = qint32(stored.size());
-        nameBlock += stored;
+        nameBlock += stored; // at most 64 MiB: checked
+        nameStarts.append(qint32(nameBlock.size()));
     }
     return {};
 }

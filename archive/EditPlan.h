@@ -4,6 +4,7 @@
 #include "ThemeFailure.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -17,10 +18,8 @@ struct EditedEntry
 {
     QString path; // below the theme folder: "img/bg.png"
     qint64 size = 0;
-    qint64 offset = -1;   // where its contents lie in the old archive; -1: in `file`
-    QString file;         // the file on disk it is added from
-    qint32 nameStart = 0; // its stored name in EditPlan::names(), once finished
-    qint32 nameLength = 0;
+    qint64 offset = -1; // where its contents lie in the old archive; -1: in a file
+    qint32 file = -1;   // the file it is added from, in EditPlan's list of them
 };
 
 // The resources of an archive as a list of changes leaves them, worked out
@@ -41,8 +40,16 @@ public:
     // order of a pack, with their stored names.
     ThemeError finish();
 
-    const QList<EditedEntry> &entries() const { return list; }
-    const QByteArray &names() const { return nameBlock; }
+    // The resources, once finished, in archive order.
+    qsizetype count() const { return list.size(); }
+    QByteArrayView name(qsizetype i) const // as it is stored: "/img/bg.png"
+    {
+        return QByteArrayView(nameBlock).sliced(nameStarts[i], nameStarts[i + 1] - nameStarts[i]);
+    }
+    qint64 size(qsizetype i) const { return list[i].size; }
+    // Where its contents lie in the old archive; -1 for one added from file().
+    qint64 offset(qsizetype i) const { return list[i].offset; }
+    QString file(qsizetype i) const { return addedFiles.value(list[i].file); }
     QByteArray theme() const;
 
 private:
@@ -51,14 +58,19 @@ private:
     ThemeError remove(const QStringList &names, bool wildcards, QStringList &unmatched);
     ThemeError rename(const QString &path, const QString &newPath, QStringList &unmatched);
     ThemeError givenPath(const QString &given, bool mayBeEmpty, QString &path) const;
-    void put(EditedEntry entry);
+    void put(const QString &path, qint64 size, const QString &file);
     void compact();
+    void putInPackOrder();
     QString clashOfFileAndFolder() const;
 
     QString themeName;
     QString archive;
     QList<EditedEntry> list;
-    QList<bool> removed;              // by position in `list`, until finish()
-    QHash<QString, qsizetype> byPath; // the resources not removed
-    QByteArray nameBlock;
+    QList<bool> removed; // by position in `list`, until finish()
+    qsizetype removedCount = 0;
+    QHash<QString, qsizetype> byPath; // the resources not removed, once one is added
+    bool indexed = false;
+    QStringList addedFiles;
+    QByteArray nameBlock;     // the stored names, one after another,
+    QList<qint32> nameStarts; // where each starts, and the end of the last
 };

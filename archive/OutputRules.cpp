@@ -67,7 +67,8 @@ QString targetBeside(const QString &archivePath)
 
 QString pathKey(const QString &path)
 {
-    const QString clean = QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(path)).absoluteFilePath());
+    const QString clean =
+        QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(path)).absoluteFilePath());
     return fileNameCase == Qt::CaseInsensitive ? clean.toCaseFolded() : clean;
 }
 

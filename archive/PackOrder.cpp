@@ -18,7 +18,7 @@ public:
 private:
     struct Named
     {
-        QString name;
+        QStringView name;       // in the paths given
         qsizetype position = 0; // of the file in the paths, or of the folder in `folders`
     };
     struct Folder
@@ -28,33 +28,38 @@ private:
     };
     qsizetype folderAt(QStringView path);
 
-    QList<Folder> folders; // the top folder first
-    QHash<QString, qsizetype> folderByPath;
+    QList<Folder> folders;                      // the top folder first
+    QHash<QStringView, qsizetype> folderByPath; // views of the paths given, which outlive it
 };
 
 FolderTree::FolderTree(const QStringList &paths)
 {
     folders.append(Folder());
-    folderByPath.insert(QString(), 0);
+    folderByPath.insert(QStringView(), 0);
+    QStringView lastFolder;
+    qsizetype folder = 0;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &path = paths[i];
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-        const qsizetype folder = slash < 0 ? 0 : folderAt(QStringView(path).left(slash));
-        folders[folder].files.append({path.mid(slash + 1), i});
+        const QStringView folderPath = QStringView(path).left(qMax<qsizetype>(slash, 0));
+        if (i == 0 || folderPath != lastFolder) // files of one folder mostly come together
+            folder = slash < 0 ? 0 : folderAt(folderPath);
+        lastFolder = folderPath;
+        folders[folder].files.append({QStringView(path).mid(slash + 1), i});
     }
 }
 
 qsizetype FolderTree::folderAt(QStringView path)
 {
-    const auto found = folderByPath.constFind(path.toString());
+    const auto found = folderByPath.constFind(path);
     if (found != folderByPath.cend())
         return found.value();
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const qsizetype parent = slash < 0 ? 0 : folderAt(path.left(slash));
     const qsizetype folder = folders.size();
     folders.append(Folder());
-    folders[parent].folders.append({path.mid(slash + 1).toString(), folder});
-    folderByPath.insert(path.toString(), folder);
+    folders[parent].folders.append({path.mid(slash + 1), folder});
+    folderByPath.insert(path, folder);
     return folder;
 }
 
@@ -62,7 +67,7 @@ qsizetype FolderTree::folderAt(QStringView path)
 // recursion, so no depth of folders can exhaust it.
 QList<qsizetype> FolderTree::inPackOrder()
 {
-    const auto nameOf = [](const Named &named) -> const QString & { return named.name; };
+    const auto nameOf = [](const Named &named) { return named.name; };
     QList<qsizetype> order;
     QList<qsizetype> stack{0};
     while (!stack.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <algorithm>
 #include <utility>
@@ -14,16 +15,16 @@
 // is the one a pack of the edited folder would write.
 namespace PackOrder {
 
-// Sorts `items` by the name `nameOf` gives each (a const QString &): names
-// are compared after lower-casing, code unit by code unit; names equal but
-// for case keep a fixed order, so that every scan of the same tree gives the
-// same archive.
+// Sorts `items` by the name `nameOf` gives each (a QString or QStringView):
+// names are compared after lower-casing, code unit by code unit; names equal
+// but for case keep a fixed order, so that every scan of the same tree gives
+// the same archive.
 template <typename T, typename NameOf> void sortByName(QList<T> &items, NameOf nameOf)
 {
     QList<std::pair<QString, qsizetype>> keyed;
     keyed.reserve(items.size());
     for (qsizetype i = 0; i < items.size(); ++i)
-        keyed.append({nameOf(items[i]).toLower(), i});
+        keyed.append({QStringView(nameOf(items[i])).toString().toLower(), i});
     std::sort(keyed.begin(), keyed.end(), [&](const auto &a, const auto &b) {
         const int byKey = a.first.compare(b.first);
         return byKey != 0 ? byKey < 0 : nameOf(items[a.second]) < nameOf(items[b.second]);
