@@ -36,13 +36,13 @@ namespace {
 
 // "*N" stands for N bytes of a pattern, "0*N" for N zero bytes, anything
 // else for its own bytes.
-QByteArray contents(const QByteArray &spec)
+QByteArray contents(const QByteArray &given)
 {
-    if (spec.startsWith("0*"))
-        return QByteArray(spec.mid(2).toLongLong(), '\0');
-    if (!spec.startsWith('*'))
-        return spec;
-    QByteArray bytes(spec.mid(1).toLongLong(), Qt::Uninitialized);
+    if (given.startsWith("0*"))
+        return QByteArray(given.mid(2).toLongLong(), '\0');
+    if (!given.startsWith('*'))
+        return given;
+    QByteArray bytes(given.mid(1).toLongLong(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i * 7 + i / 4096);
     return bytes;
@@ -61,10 +61,10 @@ QByteArray archiveOf(const QList<QByteArray> &entries)
 
 // "+SOURCE:PATH" adds, "-NAME" removes (wildcards), "=NAME" removes exactly
 // that, "~OLD>NEW" renames; SOURCE is below the temporary folder.
-ArchiveChange changeOf(const QString &spec, const QString &root)
+ArchiveChange changeOf(const QString &given, const QString &root)
 {
-    const QString rest = spec.mid(1);
-    switch (spec.at(0).unicode()) {
+    const QString rest = given.mid(1);
+    switch (given.at(0).unicode()) {
     case '+':
         return ArchiveChange::add(root + QLatin1Char('/') + rest.section(QLatin1Char(':'), 0, 0),
                                   rest.section(QLatin1Char(':'), 1));
