@@ -65,12 +65,26 @@ bool ArchiveOutput::append(const char *bytes, qint64 size)
 
 CopyOutcome ArchiveOutput::copyFile(QFile &source, qint64 size)
 {
+    return copy(source, size, true);
+}
+
+CopyOutcome ArchiveOutput::copyRange(QFile &source, qint64 offset, qint64 size)
+{
+    errno = 0;
+    if (source.pos() != offset && !source.seek(offset))
+        return {CopyResult::ReadFailed, errno ? errno : EIO};
+    return copy(source, size, false);
+}
+
+CopyOutcome ArchiveOutput::copy(QFile &source, qint64 size, bool wholeFile)
+{
+    const qint64 wanted = wholeFile ? size + 1 : size;
     if (size < blockSize) {
-        if (gathered + size + 1 > blockSize && !flushBlock())
+        if (gathered + wanted > blockSize && !flushBlock())
             return {CopyResult::WriteFailed, error};
-        // One byte more than expected is asked for, to see a file that grew.
+        // A whole file is asked for one byte more than expected, to see one that grew.
         errno = 0;
-        const qint64 got = source.read(block.data() + gathered, size + 1);
+        const qint64 got = source.read(block.data() + gathered, wanted);
         if (got < 0)
             return {CopyResult::ReadFailed, errno};
         if (got != size)
@@ -83,12 +97,13 @@ CopyOutcome ArchiveOutput::copyFile(QFile &source, qint64 size)
 
     if (!flushBlock())
         return {CopyResult::WriteFailed, error};
-    if (copyBuffer.isEmpty())
-        copyBuffer.resize(blockSize);
-    const CopyOutcome copied = copyBytes(source, device, size, copyBuffer, contentCopied);
+    // The block is empty now: it is the buffer of a copy the kernel cannot make.
+    const CopyOutcome copied = copyBytes(source, device, size, block, contentCopied);
     if (copied.result != CopyResult::Done)
         return copied;
     wrote(size);
+    if (!wholeFile)
+        return {};
     char extra;
     errno = 0;
     const qint64 more = source.read(&extra, 1);

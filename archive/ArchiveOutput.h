@@ -34,6 +34,10 @@ public:
     // copyFile() does; a small one is read straight into the gathered block.
     CopyOutcome copyFrom(SourceFolder &folder, const QByteArray &name, qint64 size);
 
+    // Appends the `size` bytes of `source` that start at `offset` (contents
+    // of another archive); a file that ends before them gives ReadShort.
+    CopyOutcome copyRange(QFile &source, qint64 offset, qint64 size);
+
     // Writes out what is still gathered.
     bool finish();
 
@@ -41,6 +45,9 @@ public:
     int systemError() const { return error; }
 
 private:
+    // Appends `size` bytes from where `source` stands; with `wholeFile`, a
+    // source that holds more than that gives ReadShort too.
+    CopyOutcome copy(QFile &source, qint64 size, bool wholeFile);
     bool writeOut(const char *bytes, qint64 size);
     bool flushBlock();
     void wrote(qint64 bytes);
@@ -49,7 +56,6 @@ private:
     QFileDevice *file; // null when the device is not a file
     QByteArray block;
     qint64 gathered = 0;
-    QByteArray copyBuffer;
     qint64 sinceWriteback = 0;
     ChunkCallback contentCopied;
     int error = 0;

@@ -5,6 +5,8 @@
 #include "ContentProgress.h"
 #include "FolderScan.h"
 #include "ThemeFormat.h"
+#include "util/FileOwner.h"
+#include "util/RegularFile.h"
 #include "util/SourceFolder.h"
 
 #include <QDir>
@@ -43,14 +45,14 @@ bool appendName(ArchiveOutput &output, const char *name, qint64 length)
            && output.append(zeros, ThemeFormat::padLength(length));
 }
 
-// Header, name block, index, name records and end record, straight from the
-// scan: the offsets follow from the names' lengths and the files' sizes.
-bool writeHead(ArchiveOutput &output, const ThemeScan &scan, const QByteArray &theme)
+// Header, name block, index, name records and end record: the offsets
+// follow from the names' lengths and the entries' sizes.
+bool writeHead(ArchiveOutput &output, const ArchiveContents &contents, const QByteArray &theme)
 {
-    const qint64 count = scan.files.size() + 1; // the closing record counts too
+    const qint64 count = contents.count() + 1; // the closing record counts too
     qint64 nameRecords = 0;
-    for (const SourceFile &file : scan.files)
-        nameRecords += ThemeFormat::nameRecordSize(file.nameLength);
+    for (qsizetype i = 0; i < contents.count(); ++i)
+        nameRecords += ThemeFormat::nameRecordSize(contents.name(i).size());
     qint64 nameOffset = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size()) + 4
                         + ThemeFormat::indexRecordSize * count;
     qint64 dataOffset = nameOffset + nameRecords + ThemeFormat::endRecordSize;
@@ -63,35 +65,66 @@ bool writeHead(ArchiveOutput &output, const ThemeScan &scan, const QByteArray &t
         || !appendName(output, theme.constData(), theme.size())
         || !appendInt32(output, ThemeFormat::indexRecordSize * count))
         return false;
-    for (const SourceFile &file : scan.files) {
+    for (qsizetype i = 0; i < contents.count(); ++i) {
         if (!appendInt32(output, nameOffset) || !appendInt32(output, dataOffset))
             return false;
-        nameOffset += ThemeFormat::nameRecordSize(file.nameLength);
-        dataOffset += file.size;
+        nameOffset += ThemeFormat::nameRecordSize(contents.name(i).size());
+        dataOffset += contents.size(i);
     }
     if (!appendInt32(output, nameOffset) || !appendInt32(output, dataOffset))
         return false; // the closing record: the end record, and the end of the data
-    for (const SourceFile &file : scan.files) {
-        if (!appendName(output, scan.names.constData() + file.nameStart, file.nameLength))
+    for (qsizetype i = 0; i < contents.count(); ++i) {
+        const QByteArrayView name = contents.name(i);
+        if (!appendName(output, name.data(), name.size()))
             return false;
     }
     return appendInt32(output, 0); // the end record
 }
 
-// Copies one resource. The index already holds its scanned size, so the copy
-// must match it exactly: a file that shrank or grew since the scan fails the
-// pack, and so does one replaced by a FIFO (never waited on) or a device.
-ThemeError copyResource(ArchiveOutput &output, SourceFolder &folder, const ThemeScan &scan,
-                        const SourceFile &file, const QString &archivePath)
+ThemeError writeContents(QIODevice &archive, const ArchiveContents &contents,
+                         const QByteArray &theme, const QString &archivePath,
+                         const PackHooks &hooks)
 {
-    const CopyOutcome copied = output.copyFrom(folder, scan.baseName(file), file.size);
-    if (copied.result == CopyResult::Done || copied.result == CopyResult::Cancelled)
-        return {};
-    const QString path = scan.absolutePath(file);
+    qint64 total = 0;
+    for (qsizetype i = 0; i < contents.count(); ++i)
+        total += contents.size(i);
+    ContentProgress progressed(hooks.progress, total);
+    ArchiveOutput output(archive, progressed.chunkCallback());
+    if (!writeHead(output, contents, theme))
+        return writeFailed(output.systemError(), archivePath);
+    for (qsizetype i = 0; i < contents.count() && !progressed.stopRequested();) {
+        const qsizetype span = qMax<qsizetype>(1, contents.span(i));
+        qint64 spanSize = 0;
+        for (qsizetype j = i; j < i + span; ++j) {
+            if (hooks.entryStarted)
+                hooks.entryStarted(QString::fromUtf8(contents.name(j)));
+            spanSize += contents.size(j);
+        }
+        ThemeError copied = contents.copy(output, i, archivePath);
+        if (copied.failed())
+            return copied;
+        if (spanSize == 0)
+            progressed.keepGoing(); // an empty file copies no chunk to hear a stop in
+        i += span;
+    }
+    // Also after the last resource: a cancelled pack never replaces the old archive.
+    if (progressed.stopRequested())
+        return {ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0, QString(), QString()};
+    if (!output.finish())
+        return writeFailed(output.systemError(), archivePath);
+    return {};
+}
+
+// What a copy of the resource at `path` that did not finish means. The index
+// already holds its scanned size, so the copy must match it exactly: a file
+// that shrank or grew since the scan fails the pack, and so does one replaced
+// by a FIFO (never waited on) or a device.
+ThemeError copyFailure(const CopyOutcome &copied, const QString &path, const QString &archivePath)
+{
     const QString shown = QDir::toNativeSeparators(path);
     switch (copied.result) {
     case CopyResult::Done:
-    case CopyResult::Cancelled: break;
+    case CopyResult::Cancelled: return {};
     case CopyResult::ReadFailed:
         return {ThemeFailure::Unreadable, QString::fromLatin1(readFailedMessage).arg(shown),
                 copied.systemError, QString(), path};
@@ -103,44 +136,46 @@ ThemeError copyResource(ArchiveOutput &output, SourceFolder &folder, const Theme
     return writeFailed(copied.systemError, archivePath);
 }
 
-ThemeError writeContents(QIODevice &archive, const ThemeScan &scan, const QByteArray &theme,
-                         const QString &archivePath, const PackHooks &hooks)
+// A pack's contents: the files of a scan. They come folder by folder, so
+// each folder is opened once and its files are opened in it.
+class ScannedContents : public ArchiveContents
 {
-    ContentProgress progressed(hooks.progress, scan.contentSize);
-    ArchiveOutput output(archive, progressed.chunkCallback());
-    if (!writeHead(output, scan, theme))
-        return writeFailed(output.systemError(), archivePath);
-    // Files come folder by folder: each folder is opened once, its files in it.
-    SourceFolder folder;
-    qint32 openFolder = -1;
-    int folderError = 0;
-    for (const SourceFile &file : scan.files) {
-        if (progressed.stopRequested())
-            break;
-        if (hooks.entryStarted)
-            hooks.entryStarted(QString::fromUtf8(scan.encodedName(file)));
-        if (file.folder != openFolder) {
-            openFolder = file.folder;
-            folderError = 0;
-            folder.open(scan.folders[file.folder], folderError);
-        }
-        if (folderError != 0) // gone or shut since the scan: its files cannot be read
-            return {ThemeFailure::Unreadable,
-                    QString::fromLatin1(readFailedMessage)
-                        .arg(QDir::toNativeSeparators(scan.absolutePath(file))),
-                    folderError, QString(), scan.absolutePath(file)};
-        ThemeError copied = copyResource(output, folder, scan, file, archivePath);
-        if (copied.failed())
-            return copied;
-        if (file.size == 0)
-            progressed.keepGoing(); // an empty file copies no chunk to hear a stop in
+public:
+    explicit ScannedContents(const ThemeScan &scanned) : scan(scanned) {}
+    qsizetype count() const override { return scan.files.size(); }
+    QByteArrayView name(qsizetype i) const override
+    {
+        const SourceFile &file = scan.files[i];
+        return QByteArrayView(scan.names.constData() + file.nameStart, file.nameLength);
     }
-    // Also after the last resource: a cancelled pack never replaces the old archive.
-    if (progressed.stopRequested())
-        return {ThemeFailure::Cancelled, QLatin1String(cancelledMessage), 0, QString(), QString()};
-    if (!output.finish())
-        return writeFailed(output.systemError(), archivePath);
-    return {};
+    qint64 size(qsizetype i) const override { return scan.files[i].size; }
+    qsizetype span(qsizetype) const override { return 1; }
+    ThemeError copy(ArchiveOutput &output, qsizetype first,
+                    const QString &archivePath) const override;
+
+private:
+    const ThemeScan &scan;
+    mutable SourceFolder folder;
+    mutable qint32 openFolder = -1;
+    mutable int folderError = 0;
+};
+
+ThemeError ScannedContents::copy(ArchiveOutput &output, qsizetype first,
+                                 const QString &archivePath) const
+{
+    const SourceFile &file = scan.files[first];
+    if (file.folder != openFolder) {
+        openFolder = file.folder;
+        folderError = 0;
+        folder.open(scan.folders[file.folder], folderError);
+    }
+    if (folderError != 0) // gone or shut since the scan: its files cannot be read
+        return copyFailure({CopyResult::ReadFailed, folderError}, scan.absolutePath(file),
+                           archivePath);
+    const CopyOutcome copied = output.copyFrom(folder, scan.baseName(file), file.size);
+    if (copied.result == CopyResult::Done || copied.result == CopyResult::Cancelled)
+        return {};
+    return copyFailure(copied, scan.absolutePath(file), archivePath);
 }
 
 // The errno of a QSaveFile call that just failed; Qt leaves the system's in
@@ -155,11 +190,30 @@ int saveFileError(const QString &archivePath)
 
 } // namespace
 
-ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
-                             const QString &archivePath, const PackHooks &hooks)
+ThemeError copyResourceFile(ArchiveOutput &output, const QString &path, qint64 size,
+                            const QString &archivePath)
 {
-    const QByteArray theme = themeName.toUtf8();
-    if (scan.archiveSize(theme.size()) > ThemeFormat::maxArchiveSize) // the scan stops before
+    QFile source;
+    int openError = 0;
+    CopyOutcome copied{CopyResult::ReadFailed, 0};
+    if (openRegularFile(source, path, openError))
+        copied = output.copyFile(source, size);
+    else if (openError == EINVAL) // no longer a regular file
+        copied = {CopyResult::ReadShort, 0};
+    else
+        copied = {CopyResult::ReadFailed, openError};
+    return copyFailure(copied, path, archivePath);
+}
+
+ThemeError writeArchive(const ArchiveContents &contents, const QByteArray &theme,
+                        const QString &archivePath, const PackHooks &hooks)
+{
+    qint64 archiveSize = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(theme.size()) + 4
+                         + ThemeFormat::indexRecordSize + ThemeFormat::endRecordSize;
+    for (qsizetype i = 0; i < contents.count(); ++i)
+        archiveSize += ThemeFormat::indexRecordSize
+                       + ThemeFormat::nameRecordSize(contents.name(i).size()) + contents.size(i);
+    if (archiveSize > ThemeFormat::maxArchiveSize)
         return {ThemeFailure::TooLarge, QLatin1String(tooLargeMessage), 0, QString(), QString()};
     // A device, FIFO or socket in the archive's place (/dev/null, say) is
     // never replaced by a file: the archive goes to a file or nowhere.
@@ -174,7 +228,9 @@ ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
         return {writeFailureFor(error), QLatin1String(savePathMessage), error, QString(),
                 archivePath};
     }
-    ThemeError written = writeContents(archive, scan, theme, archivePath, hooks);
+    if (existing.exists()) // whose it was, and who may read it
+        takeOverOwnership(archive, archivePath);
+    ThemeError written = writeContents(archive, contents, theme, archivePath, hooks);
     if (written.failed()) {
         archive.cancelWriting();
         return written;
@@ -183,4 +239,15 @@ ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
     if (!archive.commit())
         return writeFailed(saveFileError(archivePath), archivePath);
     return {};
+}
+
+ThemeError archiveWriteFailure(int systemError, const QString &archivePath)
+{
+    return writeFailed(systemError, archivePath);
+}
+
+ThemeError writeThemeArchive(const ThemeScan &scan, const QString &themeName,
+                             const QString &archivePath, const PackHooks &hooks)
+{
+    return writeArchive(ScannedContents(scan), themeName.toUtf8(), archivePath, hooks);
 }

@@ -9,30 +9,37 @@
 
 namespace {
 
-// The entry's path below the theme folder, as patterns see it. A byte that
-// was not UTF-8 matches as any character does ("*" takes it), so such an
-// entry is chosen and then fails, instead of being left out without a word;
-// the expression engine refuses the stand-ins.
-QString matchablePath(const ThemeIndex &index, qsizetype i)
+const char nothingNamedText[] = "The theme file holds nothing named: %1";
+
+// The path as names see it. A byte that was not UTF-8 matches as any
+// character does ("*" takes it), so such an entry is chosen and then fails,
+// instead of being left out without a word; the expression engine refuses
+// the stand-ins.
+QString matchable(const QString &path)
 {
-    QString path = ThemeNames::resourcePath(index.themeName, index.name(i));
+    QString copy;
     for (qsizetype c = 0; c < path.size(); ++c) {
-        if (ThemeNames::invalidByteAt(path, c) >= 0)
-            path[c] = QChar::ReplacementCharacter;
+        if (ThemeNames::invalidByteAt(path, c) < 0)
+            continue;
+        if (copy.isNull())
+            copy = path;
+        copy[c] = QChar::ReplacementCharacter;
     }
-    return path;
+    return copy.isNull() ? path : copy;
 }
 
 } // namespace
 
-EntryPattern::EntryPattern(QString pattern, Qt::CaseSensitivity letterCase)
+EntryPattern::EntryPattern(QString pattern, Qt::CaseSensitivity letterCase, bool wildcards)
 {
     while (pattern.startsWith(QLatin1Char('/')))
         pattern.remove(0, 1);
     while (pattern.endsWith(QLatin1Char('/')))
         pattern.chop(1);
-    expression.setPattern(QRegularExpression::wildcardToRegularExpression(pattern));
-    if (!expression.isValid()) // "[" alone: no wildcard after all, the name as it stands
+    if (wildcards)
+        expression.setPattern(QRegularExpression::wildcardToRegularExpression(pattern));
+    if (!wildcards
+        || !expression.isValid()) // "[" alone: no wildcard after all, the name as it stands
         expression.setPattern(
             QRegularExpression::anchoredPattern(QRegularExpression::escape(pattern)));
     if (letterCase == Qt::CaseInsensitive)
@@ -55,30 +62,51 @@ bool EntryPattern::holdsWildcard(const QString &text)
            || text.contains(QLatin1Char('['));
 }
 
+QString nothingNamedMessage(const QString &name)
+{
+    return QString::fromLatin1(nothingNamedText).arg(name);
+}
+
+NameMatcher::NameMatcher(const QStringList &givenNames, bool wildcards)
+    : names(givenNames), used(givenNames.size(), false)
+{
+    for (const QString &name : givenNames)
+        patterns.append(EntryPattern(name, Qt::CaseSensitive, wildcards));
+}
+
+bool NameMatcher::matches(const QString &resourcePath)
+{
+    const QString path = matchable(resourcePath);
+    bool matched = false;
+    for (qsizetype p = 0; p < patterns.size(); ++p) {
+        if (patterns[p].matches(path)) {
+            used[p] = true;
+            matched = true;
+        }
+    }
+    return matched;
+}
+
+QStringList NameMatcher::unmatched() const
+{
+    QStringList left;
+    for (qsizetype p = 0; p < names.size(); ++p) {
+        if (!used[p])
+            left.append(names[p]);
+    }
+    return left;
+}
+
 QList<qsizetype> selectEntries(const ThemeIndex &index, const QStringList &patterns,
                                QStringList &unmatched)
 {
-    QList<EntryPattern> chosenBy;
-    for (const QString &pattern : patterns)
-        chosenBy.append(EntryPattern(pattern));
-    QList<bool> used(patterns.size(), false);
+    NameMatcher matcher(patterns);
     QList<qsizetype> chosen;
     for (qsizetype i = 0; i < index.count(); ++i) {
-        const QString path = matchablePath(index, i);
-        bool matched = false;
-        for (qsizetype p = 0; p < chosenBy.size(); ++p) {
-            if (chosenBy[p].matches(path)) {
-                used[p] = true;
-                matched = true;
-            }
-        }
-        if (matched)
+        if (matcher.matches(ThemeNames::resourcePath(index.themeName, index.name(i))))
             chosen.append(i);
     }
-    for (qsizetype p = 0; p < patterns.size(); ++p) {
-        if (!used[p])
-            unmatched.append(patterns[p]);
-    }
+    unmatched.append(matcher.unmatched());
     return chosen;
 }
 

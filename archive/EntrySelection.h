@@ -15,7 +15,9 @@ class ThemeIndex;
 class EntryPattern
 {
 public:
-    explicit EntryPattern(QString pattern, Qt::CaseSensitivity letterCase = Qt::CaseSensitive);
+    // With `wildcards` false the pattern is exactly a path, whatever characters it holds.
+    explicit EntryPattern(QString pattern, Qt::CaseSensitivity letterCase = Qt::CaseSensitive,
+                          bool wildcards = true);
 
     // Whether the path below the theme folder, or a folder above it, matches.
     bool matches(QStringView path) const;
@@ -27,6 +29,30 @@ public:
 private:
     QRegularExpression expression;
 };
+
+// The names a user gives for resources (EntryPattern each), matched against
+// resources' paths as selectEntries() matches them.
+class NameMatcher
+{
+public:
+    explicit NameMatcher(const QStringList &names, bool wildcards = true);
+
+    // True when a name chooses the resource at `path` (below the theme
+    // folder, "img/bg.png") or a folder above it; notes the names that did.
+    bool matches(const QString &path);
+
+    // The names that have chosen nothing so far.
+    QStringList unmatched() const;
+
+private:
+    QStringList names;
+    QList<EntryPattern> patterns;
+    QList<bool> used;
+};
+
+// What a name that chose nothing is told: "The theme file holds nothing
+// named: NAME".
+QString nothingNamedMessage(const QString &name);
 
 // Chooses entries of an archive by the names a user gives (EntryPattern).
 // Paths are compared as an unpack lays them out, so "//d.png" is "d.png".

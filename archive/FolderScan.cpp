@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "FolderScan.h"
 
+#include "PackOrder.h"
 #include "ThemeFormat.h"
 #include "ThemeIndex.h"
 #include "ThemeNames.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -53,26 +53,6 @@ struct NamedEntry
     QString name;
     ListedEntry entry;
 };
-
-// Sorts a folder's entries by name ignoring case: names are compared after
-// lower-casing, code unit by code unit; names equal but for case keep a fixed
-// order so that every scan of the same tree gives the same archive.
-void sortByName(QList<NamedEntry> &entries)
-{
-    QList<std::pair<QString, qsizetype>> keyed;
-    keyed.reserve(entries.size());
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        keyed.append({entries[i].name.toLower(), i});
-    std::sort(keyed.begin(), keyed.end(), [&entries](const auto &a, const auto &b) {
-        const int byKey = a.first.compare(b.first);
-        return byKey != 0 ? byKey < 0 : entries[a.second].name < entries[b.second].name;
-    });
-    QList<NamedEntry> sorted;
-    sorted.reserve(entries.size());
-    for (const auto &key : std::as_const(keyed))
-        sorted.append(entries[key.second]);
-    entries.swap(sorted);
-}
 
 // An older theme archive, which a new pack may replace: a file that merely
 // starts with the tag, or a damaged archive, is a resource like any other.
@@ -171,8 +151,9 @@ ThemeError FolderScanner::sortEntries(const QList<ListedEntry> &listed, const QS
         }
         (entry.kind == ListedEntry::Folder ? folders : files).append({name, entry});
     }
-    sortByName(files);
-    sortByName(folders);
+    const auto nameOf = [](const NamedEntry &named) -> const QString & { return named.name; };
+    PackOrder::sortByName(files, nameOf);
+    PackOrder::sortByName(folders, nameOf);
     return {};
 }
 
@@ -181,24 +162,11 @@ ThemeError FolderScanner::addFile(const NamedEntry &entry, const QString &path,
 {
     const QString entryName = prefix + entry.name;
     const QByteArray encoded = entryName.toUtf8();
-    // Never an archive that its own reader would refuse: the same checks, in
-    // the same order of importance.
-    if (!names.countEntry(encoded.size())) {
-        const bool tooMany = scanned.files.size() >= ThemeRules::maxEntries;
-        return failure(ThemeFailure::TooLarge,
-                       QLatin1String(tooMany ? tooManyFilesMessage : namesTooLongMessage));
-    }
-    const QString entryPath = path + QLatin1Char('/') + entry.name;
-    switch (names.entryProblem(entryName)) {
-    case ThemeRules::NameProblem::None: break;
-    case ThemeRules::NameProblem::LeadsOutside:
-        return failure(ThemeFailure::Unsafe,
-                       QString::fromLatin1(unsafeNameMessage).arg(shown(entryPath)));
-    case ThemeRules::NameProblem::TooLong:
-    case ThemeRules::NameProblem::TooDeep:
-        return failure(ThemeFailure::TooLarge,
-                       QString::fromLatin1(nameTooDeepMessage).arg(shown(entryPath)));
-    }
+    const ThemeError problem =
+        checkResourceName(names, scanned.files.size(), entryName, encoded.size(),
+                          shown(path + QLatin1Char('/') + entry.name));
+    if (problem.failed())
+        return problem;
     // Stops as soon as the archive would pass what it can hold, so even
     // links that reach the same folders by many routes end quickly.
     archiveBytes += ThemeFormat::indexRecordSize + ThemeFormat::nameRecordSize(encoded.size())
@@ -268,6 +236,27 @@ ThemeError FolderScanner::scan(const ListedFolder &folder, int openError, const 
 
 } // namespace
 
+ThemeError checkResourceName(ThemeRules::NameCheck &names, qsizetype entriesBefore,
+                             const QString &entryName, qint64 length, const QString &shown)
+{
+    // Never an archive that its own reader would refuse: the same checks, in
+    // the same order of importance.
+    if (!names.countEntry(length)) {
+        const bool tooMany = entriesBefore >= ThemeRules::maxEntries;
+        return failure(ThemeFailure::TooLarge,
+                       QLatin1String(tooMany ? tooManyFilesMessage : namesTooLongMessage));
+    }
+    switch (names.entryProblem(entryName)) {
+    case ThemeRules::NameProblem::None: break;
+    case ThemeRules::NameProblem::LeadsOutside:
+        return failure(ThemeFailure::Unsafe, QString::fromLatin1(unsafeNameMessage).arg(shown));
+    case ThemeRules::NameProblem::TooLong:
+    case ThemeRules::NameProblem::TooDeep:
+        return failure(ThemeFailure::TooLarge, QString::fromLatin1(nameTooDeepMessage).arg(shown));
+    }
+    return {};
+}
+
 QByteArray ThemeScan::encodedName(const SourceFile &file) const
 {
     return names.mid(file.nameStart, file.nameLength);
@@ -277,16 +266,6 @@ QByteArray ThemeScan::baseName(const SourceFile &file) const
 {
     const QByteArrayView name(names.constData() + file.nameStart, file.nameLength);
     return name.sliced(name.lastIndexOf('/') + 1).toByteArray();
-}
-
-qint64 ThemeScan::archiveSize(qint64 themeLength) const
-{
-    qint64 size = ThemeFormat::headerSize + 4 + ThemeFormat::nameRecordSize(themeLength) + 4
-                  + ThemeFormat::indexRecordSize * (files.size() + 1) + ThemeFormat::endRecordSize
-                  + contentSize;
-    for (const SourceFile &file : files)
-        size += ThemeFormat::nameRecordSize(file.nameLength);
-    return size;
 }
 
 QString ThemeScan::absolutePath(const SourceFile &file) const

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ThemeFailure.h"
+#include "ThemeRules.h"
 
 #include <QByteArray>
 #include <QList>
@@ -33,8 +34,6 @@ struct ThemeScan
     QByteArray encodedName(const SourceFile &file) const;
     // The file's own name in its folder (UTF-8), as opened there.
     QByteArray baseName(const SourceFile &file) const;
-    // The bytes of the archive, with a theme name of `themeLength` bytes.
-    qint64 archiveSize(qint64 themeLength) const;
     // Where the file's contents are copied from.
     QString absolutePath(const SourceFile &file) const;
 };
@@ -47,3 +46,10 @@ struct ThemeScan
 // at that path is left out instead), or more than an archive can hold.
 ThemeError scanThemeFolder(const QString &folder, const QString &themeName,
                            const QString &archivePath, ThemeScan &scan);
+
+// Counts one more resource in `names` (after `entriesBefore` others) and
+// checks its name, `entryName` ("/img/bg.png", `length` bytes of UTF-8), as
+// the reader will, with the messages of a pack; `shown` is what a message
+// names. Kind None when the reader takes it.
+ThemeError checkResourceName(ThemeRules::NameCheck &names, qsizetype entriesBefore,
+                             const QString &entryName, qint64 length, const QString &shown);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ThemeExtractor.h"
 
+#include "ArchiveWindow.h"
 #include "ContentProgress.h"
 #include "FileWriterPool.h"
 #include "OpenArchive.h"
@@ -96,7 +97,7 @@ public:
           tree(outputTree),
           contentWritten(std::move(chunkWritten)),
           bufferSize(qBound<qint64>(1, largest, copyBufferSize)),
-          windowCapacity(qBound<qint64>(1, total, windowSize))
+          window(archiveFile, qBound<qint64>(1, total, windowSize))
     {
     }
 
@@ -110,53 +111,27 @@ public:
 private:
     EntryOutcome writeSmall(qint64 offset, qint64 size, const QStringList &folder,
                             const QString &name);
-    const char *windowBytes(qint64 offset, qint64 size, int &error);
 
     QFile &archive;
     OutputTree &tree;
     ChunkCallback contentWritten;
     qint64 bufferSize;
-    qint64 windowCapacity;
-    QByteArray buffer;      // a chunk of a large resource
-    QByteArray window;      // the part of the archive read ahead,
-    qint64 windowStart = 0; // from this offset
+    QByteArray buffer;    // a chunk of a large resource
+    ArchiveWindow window; // the small ones, read a window of the archive at a time
 };
-
-// Small resources lie one after the other: most are in the window already,
-// so a theme of many small files takes one read per window, not per file,
-// and each file is written in one go without a device of its own.
-const char *EntryWriter::windowBytes(qint64 offset, qint64 size, int &error)
-{
-    if (offset >= windowStart && offset + size <= windowStart + window.size())
-        return window.constData() + (offset - windowStart);
-    if (window.isDetached())
-        window.resize(qsizetype(windowCapacity));
-    else // a writer thread still holds the last window: a new one, not a copy
-        window = QByteArray(qsizetype(windowCapacity), Qt::Uninitialized);
-    errno = 0;
-    const bool sought = archive.seek(offset);
-    const qint64 got = sought ? archive.read(window.data(), windowCapacity) : -1;
-    error = got < 0 ? errno : 0;
-    window.resize(qsizetype(qMax<qint64>(0, got)));
-    windowStart = offset;
-    return got >= size ? window.constData() : nullptr;
-}
 
 bool EntryWriter::smallContents(qint64 offset, qint64 size, QByteArray &shared, qsizetype &from)
 {
     int readError = 0;
-    if (size > smallResourceSize || !windowBytes(offset, size, readError))
-        return false;
-    shared = window;
-    from = qsizetype(offset - windowStart);
-    return true;
+    return size <= smallResourceSize && window.share(offset, size, shared, from, readError);
 }
 
 EntryOutcome EntryWriter::writeSmall(qint64 offset, qint64 size, const QStringList &folder,
                                      const QString &name)
 {
     int readError = 0;
-    const char *contents = windowBytes(offset, size, readError);
+    // Written in one go, without a device of its own.
+    const char *contents = window.bytes(offset, size, readError);
     if (!contents)
         return archiveFailed(readError);
     if (!tree.start(folder, name))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ThemeJob.h"
 
+#include "ArchiveEdit.h"
 #include "ThemeNames.h"
 #include "ThemePacker.h"
 #include "ThemeReader.h"
@@ -17,6 +18,7 @@ namespace {
 
 const char packCancelledMessage[] = "The packing was cancelled.";
 const char unpackCancelledMessage[] = "The unpacking was cancelled.";
+const char editCancelledMessage[] = "The editing was cancelled.";
 const char folderMissingMessage[] = "The dir path is NOT validate.";
 const char savePathMessage[] = "The theme file saved path is NOT validate.";
 const char writtenAlreadyMessage[] = "The theme file %1 was already written in this run for %2.";
@@ -106,10 +108,11 @@ void ThemeJob::run()
 {
     results = QList<JobOutcome>(jobItems.size());
     stopped = false;
-    if (jobKind == JobKind::Pack)
-        runPacks();
-    else
-        runUnpacks();
+    switch (jobKind) {
+    case JobKind::Pack: return runPacks();
+    case JobKind::Unpack: return runUnpacks();
+    case JobKind::Edit: return runEdits();
+    }
 }
 
 bool ThemeJob::report(int item, qint64 itemDone, qint64 itemTotal, qint64 runBefore,
@@ -131,7 +134,9 @@ bool ThemeJob::report(int item, qint64 itemDone, qint64 itemTotal, qint64 runBef
 
 void ThemeJob::cancelFrom(int item)
 {
-    const char *message = jobKind == JobKind::Pack ? packCancelledMessage : unpackCancelledMessage;
+    const char *message = jobKind == JobKind::Pack     ? packCancelledMessage
+                          : jobKind == JobKind::Unpack ? unpackCancelledMessage
+                                                       : editCancelledMessage;
     for (int i = item; i < jobItems.size(); ++i) {
         if (!results[i].error.failed())
             results[i].error = {ThemeFailure::Cancelled, QLatin1String(message), 0, QString(),
@@ -304,6 +309,18 @@ void ThemeJob::runPacks()
 
 void ThemeJob::runUnpacks()
 {
+    runArchives(&ThemeJob::unpack);
+}
+
+void ThemeJob::runEdits()
+{
+    runArchives(&ThemeJob::edit);
+}
+
+// An unpack or edit run: the archives one after the other, the run's
+// progress by their sizes.
+void ThemeJob::runArchives(void (ThemeJob::*work)(int, qint64, qint64, qint64))
+{
     QList<qint64> sizes;
     qint64 total = 0;
     for (const JobItem &item : std::as_const(jobItems)) {
@@ -316,11 +333,27 @@ void ThemeJob::runUnpacks()
             return cancelFrom(i);
         if (itemStarted)
             itemStarted(i);
-        unpack(i, before, total, sizes[i]);
+        (this->*work)(i, before, total, sizes[i]);
         before += sizes[i];
         if (itemFinished)
             itemFinished(i);
     }
+}
+
+// Edits the archive in place, in one pass.
+void ThemeJob::edit(int i, qint64 runBefore, qint64 runTotal, qint64 estimate)
+{
+    const JobItem &item = jobItems[i];
+    JobOutcome &outcome = results[i];
+    outcome.output = item.source;
+    outcome.outputFolder = QFileInfo(item.source).absolutePath();
+    PackHooks hooks;
+    hooks.progress = [=](qint64 done, qint64 itemTotal) {
+        return report(i, done, itemTotal, runBefore, runTotal, estimate);
+    };
+    if (entryDone)
+        hooks.entryStarted = [this, i](const QString &name) { entryDone(i, name); };
+    outcome.error = editArchive(item.source, item.changes, hooks, outcome.unmatched);
 }
 
 // Reads the archive once and unpacks what the item asks for.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ArchiveChange.h"
 #include "OutputRules.h"
 #include "ThemeFailure.h"
 
@@ -12,13 +13,13 @@
 #include <memory>
 #include <optional>
 
-// One run of packs or unpacks, as the window and the command-line tool both
+// One run of packs, unpacks or edits, as the window and the command-line tool both
 // start it: the rules of where each output lands, when two outputs clash and
 // how a failure is told live here, and the callers only show the outcomes.
 
-enum class JobKind { Pack, Unpack };
+enum class JobKind { Pack, Unpack, Edit };
 
-// One folder to pack, or one archive to unpack.
+// One folder to pack, one archive to unpack, or one archive to edit in place.
 struct JobItem
 {
     QString source; // the folder or the archive
@@ -28,6 +29,7 @@ struct JobItem
     QString themeName;      // pack: the theme name stored; empty: the folder's own name
     QStringList entryNames; // unpack: only these entries, as the index names them ("/img/bg.png")
     QStringList patterns;   // unpack: only the entries these choose (see selectEntries())
+    QList<ArchiveChange> changes; // edit: applied in order (see editArchive())
 
     bool unpacksAll() const { return entryNames.isEmpty() && patterns.isEmpty(); }
 };
@@ -57,11 +59,11 @@ QList<PlannedArchive> planArchives(const QList<JobItem> &items, const JobTarget 
 struct JobOutcome
 {
     ThemeError error;        // kind None: done
-    QString output;          // the archive written, or the theme folder unpacked into
+    QString output;          // the archive written (or edited), or the theme folder unpacked into
     QString outputFolder;    // the folder that holds it
     QStringList written;     // unpack: the first files written, each whole
     qint64 writtenCount = 0; // and how many there were
-    QStringList unmatched;   // unpack by patterns: those that chose nothing
+    QStringList unmatched;   // unpack by patterns, edit: the names that chose nothing
 
     bool done() const { return !error.failed() && unmatched.isEmpty(); }
 };
@@ -88,8 +90,8 @@ public:
     // Hooks, called on the thread that runs run(); all optional.
     std::function<void(int item)> itemStarted;
     std::function<void(int item)> itemFinished; // its outcome is complete
-    // Pack: an entry name, just before its contents are copied; unpack: a
-    // file, once it has been written.
+    // Pack and edit: an entry name, just before its contents are copied;
+    // unpack: a file, once it has been written.
     std::function<void(int item, const QString &name)> entryDone;
     // Now and then, and after each item; false stops the run: the item at
     // work is cancelled cleanly and the rest are not begun.
@@ -97,7 +99,9 @@ public:
 
     // Works through the items in order. A pack run scans every folder
     // first, so that the progress runs over all of them, and each folder is
-    // scanned once; each archive of an unpack run is read once.
+    // scanned once; each archive of an unpack run is read once. An edit
+    // replaces its archive only once the whole new one is written: a cancel
+    // or a failure leaves it as it was.
     void run();
 
     JobKind kind() const { return jobKind; }
@@ -108,6 +112,9 @@ private:
     class Packs;
     void runPacks();
     void runUnpacks();
+    void runEdits();
+    void runArchives(void (ThemeJob::*work)(int, qint64, qint64, qint64));
+    void edit(int item, qint64 runBefore, qint64 runTotal, qint64 estimate);
     void unpack(int item, qint64 runBefore, qint64 runTotal, qint64 estimate);
     bool report(int item, qint64 itemDone, qint64 itemTotal, qint64 runBefore, qint64 runTotal,
                 qint64 estimate);

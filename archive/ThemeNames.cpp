@@ -131,6 +131,23 @@ QString decode(const char *bytes, qsizetype size)
     return name;
 }
 
+QByteArray encode(QStringView name)
+{
+    QByteArray bytes;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const int byte = invalidByteAt(name, i);
+        if (byte < 0)
+            continue;
+        bytes += name.mid(runStart, i - runStart).toUtf8();
+        bytes += char(byte);
+        runStart = i + 1;
+    }
+    if (runStart == 0)
+        return name.toUtf8();
+    return bytes + name.mid(runStart).toUtf8();
+}
+
 int invalidByteAt(QStringView name, qsizetype i)
 {
     const char16_t c = name[i].unicode();

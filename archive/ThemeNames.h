@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -15,6 +16,10 @@ namespace ThemeNames {
 // different invalid names never collapse into one, and such a name can be
 // shown (escaped) but is never taken for a valid one.
 QString decode(const char *bytes, qsizetype size);
+
+// The bytes `name` was decoded from: decode()'s inverse, so a name that was
+// not UTF-8 is written back as it was read.
+QByteArray encode(QStringView name);
 
 // True when `bytes` is valid UTF-8.
 bool isUtf8(const char *bytes, qsizetype size);

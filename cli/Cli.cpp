@@ -33,14 +33,24 @@ const char generalHelp[] =
     "                       unpack only the named resources or folders\n"
     "                       (wildcards * and ? allowed, quoted)\n"
     "  cat ARCHIVE NAME     write one resource's bytes to standard output\n"
+    "  add ARCHIVE PATH... [--at FOLDER] [-v]\n"
+    "                       add files and folders to an archive, in place,\n"
+    "                       replacing resources of the same name\n"
+    "  rm ARCHIVE NAME...   remove resources or folders from an archive, in place\n"
+    "                       (wildcards as for extract)\n"
+    "  mv ARCHIVE OLD NEW   rename a resource or folder of an archive, in place\n"
+    "  diff [--json] A B    show the resources added, removed and changed from\n"
+    "                       archive A to archive B\n"
     "\n"
     "Options:\n"
     "  -h, --help           show this help, or a command's help after the command\n"
     "  --version            show the version\n"
-    "  -v, --verbose        print each file as it is packed or written\n"
+    "  -v, --verbose        print each file as it is packed or written, each\n"
+    "                       resource as an edited archive is written\n"
     "\n"
     "Exit status: 0 when every item succeeded, 1 when any failed, 2 for bad usage,\n"
-    "130 or 143 when stopped by Ctrl+C or SIGTERM (the work in progress is undone).\n";
+    "130 or 143 when stopped by Ctrl+C or SIGTERM (the work in progress is undone);\n"
+    "diff, as diff does: 0 when equal, 1 when different, 2 on trouble.\n";
 
 const char packHelp[] =
     "Usage: velmoro-cli pack FOLDER... [-d DIR] [--name NAME] [-o FILE] [-v]\n"
@@ -83,6 +93,53 @@ const char catHelp[] = "Usage: velmoro-cli cat ARCHIVE NAME\n"
                        "Writes the bytes of the resource NAME (its path below the theme folder,\n"
                        "e.g. img/bg.png) to standard output, unchanged.\n";
 
+const char addHelp[] =
+    "Usage: velmoro-cli add ARCHIVE PATH... [--at FOLDER] [-v]\n"
+    "Adds files and folders to a theme archive, in place. A file becomes the\n"
+    "resource of its name; a folder's files go below a folder of its name, as a\n"
+    "pack takes them (hidden files left out). Resources of the same name are\n"
+    "replaced. The archive is written again as a pack of its folder, so changed,\n"
+    "would write it, and replaces the old one only once complete.\n"
+    "\n"
+    "  --at FOLDER          add them into FOLDER of the theme (img, img/icons);\n"
+    "                       without it, or with \"/\", at the top\n"
+    "  -v, --verbose        print each resource as it is written into the archive\n";
+
+const char rmHelp[] =
+    "Usage: velmoro-cli rm ARCHIVE NAME... [-v]\n"
+    "Removes resources from a theme archive, in place. A NAME is a resource's\n"
+    "path (img/bg.png) or a folder's (everything below it), and may hold the\n"
+    "wildcards * and ? (which do not match \"/\"), as for extract; quote them\n"
+    "for the shell. A NAME that matches nothing fails the command, and the\n"
+    "archive stays as it was.\n"
+    "\n"
+    "  -v, --verbose        print each resource as it is written into the archive\n";
+
+const char mvHelp[] =
+    "Usage: velmoro-cli mv ARCHIVE OLD NEW [-v]\n"
+    "Renames the resource or folder OLD of a theme archive (its path below\n"
+    "the theme folder, img/bg.png) to NEW, in place. NEW may not name a\n"
+    "resource or folder that is there already.\n"
+    "\n"
+    "  -v, --verbose        print each resource as it is written into the archive\n";
+
+const char diffHelp[] =
+    "Usage: velmoro-cli diff [--json] A B\n"
+    "Compares the resources of two theme archives by their paths below the theme\n"
+    "folder and their contents, and shows one line per difference: added (only\n"
+    "in B), removed (only in A) or changed, with the sizes in A and in B.\n"
+    "Sizes are compared first; contents are read only where the sizes are equal.\n"
+    "Exit status, as diff's: 0 when equal, 1 when different, 2 on trouble.\n"
+    "\n"
+    "  --json               one JSON object on one line:\n"
+    "                       {\"a\", \"b\", \"entries\": [{\"name\", \"change\",\n"
+    "                        \"sizeA\", \"sizeTextA\", \"sizeB\", \"sizeTextB\"}]}\n";
+
+int statusOf(bool succeeded)
+{
+    return succeeded ? CliSuccess : CliItemFailed;
+}
+
 int usageError(QIODevice &err, const QString &message, const QString &command = QString())
 {
     const QString text = QStringLiteral("%1: %2\nTry '%1 %3--help' for more information.\n")
@@ -112,7 +169,7 @@ struct Command
     const char *itemsMissing;
     // Returns a usage problem, or an empty text when the line is fine.
     std::function<QString(const Invocation &)> check;
-    std::function<bool(const Invocation &)> run;
+    std::function<int(const Invocation &)> run; // the exit status
 };
 
 const QList<Command> &commands()
@@ -132,8 +189,8 @@ const QList<Command> &commands()
              return QString();
          },
          [](const Invocation &call) {
-             return packFolders({call.items, call.value("d"), call.value("name"), call.value("o")},
-                                call.output);
+             return statusOf(packFolders(
+                 {call.items, call.value("d"), call.value("name"), call.value("o")}, call.output));
          }},
         {"unpack",
          unpackHelp,
@@ -143,7 +200,7 @@ const QList<Command> &commands()
          "nothing to unpack",
          {},
          [](const Invocation &call) {
-             return unpackArchives({call.items, call.value("d")}, call.output);
+             return statusOf(unpackArchives({call.items, call.value("d")}, call.output));
          }},
         {"list",
          listHelp,
@@ -153,7 +210,7 @@ const QList<Command> &commands()
          "nothing to list",
          {},
          [](const Invocation &call) {
-             return listArchives({call.items, call.isSet("json")}, call.output);
+             return statusOf(listArchives({call.items, call.isSet("json")}, call.output));
          }},
         {"extract",
          extractHelp,
@@ -163,8 +220,8 @@ const QList<Command> &commands()
          "an archive and at least one NAME are needed",
          {},
          [](const Invocation &call) {
-             return extractEntries({call.items.first(), call.items.mid(1), call.value("d")},
-                                   call.output);
+             return statusOf(extractEntries(
+                 {call.items.first(), call.items.mid(1), call.value("d")}, call.output));
          }},
         {"cat",
          catHelp,
@@ -174,7 +231,49 @@ const QList<Command> &commands()
          "an archive and one NAME are needed",
          {},
          [](const Invocation &call) {
-             return catEntry({call.items[0], call.items[1]}, call.output);
+             return statusOf(catEntry({call.items[0], call.items[1]}, call.output));
+         }},
+        {"add",
+         addHelp,
+         {QStringLiteral("v"), QStringLiteral("at")},
+         2,
+         -1,
+         "an archive and at least one PATH are needed",
+         {},
+         [](const Invocation &call) {
+             return statusOf(addResources({call.items.first(), call.items.mid(1), call.value("at")},
+                                          call.output));
+         }},
+        {"rm",
+         rmHelp,
+         {QStringLiteral("v")},
+         2,
+         -1,
+         "an archive and at least one NAME are needed",
+         {},
+         [](const Invocation &call) {
+             return statusOf(removeResources({call.items.first(), call.items.mid(1)}, call.output));
+         }},
+        {"mv",
+         mvHelp,
+         {QStringLiteral("v")},
+         3,
+         3,
+         "an archive, OLD and NEW are needed",
+         {},
+         [](const Invocation &call) {
+             return statusOf(
+                 moveResource({call.items[0], call.items[1], call.items[2]}, call.output));
+         }},
+        {"diff",
+         diffHelp,
+         {QStringLiteral("json")},
+         2,
+         2,
+         "two archives are needed",
+         {},
+         [](const Invocation &call) {
+             return diffArchives({call.items[0], call.items[1], call.isSet("json")}, call.output);
          }},
     };
     return table;
@@ -185,6 +284,7 @@ const std::pair<QString, const char *> valueOptions[] = {
     {QStringLiteral("d"), "-d needs a folder"},
     {QStringLiteral("o"), "-o needs a file name"},
     {QStringLiteral("name"), "--name needs a theme name"},
+    {QStringLiteral("at"), "--at needs a folder (\"/\" for the top)"},
 };
 
 QCommandLineOption option(const QString &name)
@@ -199,6 +299,8 @@ QCommandLineOption option(const QString &name)
                                   QString(), QStringLiteral("FILE"));
     if (name == QLatin1String("name"))
         return QCommandLineOption(name, QString(), QStringLiteral("NAME"));
+    if (name == QLatin1String("at"))
+        return QCommandLineOption(name, QString(), QStringLiteral("FOLDER"));
     return QCommandLineOption(name); // a switch such as --json
 }
 
@@ -271,7 +373,7 @@ int runCommand(const Command &command, const QCommandLineParser &parser, const C
         return usageError(streams.err, problem, name);
 
     const InterruptionWatch watch; // Ctrl+C cancels the work cleanly
-    const bool succeeded = command.run(call);
+    const int status = command.run(call);
     if (output.outputFailed()) {
         output.failure(QStringLiteral("standard output"),
                        QStringLiteral("Can NOT write the output."),
@@ -279,7 +381,7 @@ int runCommand(const Command &command, const QCommandLineParser &parser, const C
     }
     if (InterruptionWatch::signal() != 0)
         return 128 + InterruptionWatch::signal();
-    return succeeded ? CliSuccess : CliItemFailed;
+    return status;
 }
 
 } // namespace

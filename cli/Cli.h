@@ -13,6 +13,9 @@ enum CliStatus {
     CliSuccess = 0,    // every item succeeded
     CliItemFailed = 1, // at least one folder or archive failed, or the output could not be written
     CliBadUsage = 2,
+    // diff, as diff(1): 1 when the archives differ, 2 when they cannot be compared
+    CliDifferent = 1,
+    CliTrouble = 2,
 };
 
 // Where velmoro-cli writes: results (and the bytes of `cat`) to `out`, one

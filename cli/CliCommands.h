@@ -39,6 +39,33 @@ struct CatOptions
     QString name;
 };
 
+struct AddOptions
+{
+    QString archive;
+    QStringList paths; // files and folders
+    QString folder;    // --at: the folder in the theme they go into; empty: its top
+};
+
+struct RemoveOptions
+{
+    QString archive;
+    QStringList names; // resources or folders, wildcards allowed
+};
+
+struct MoveOptions
+{
+    QString archive;
+    QString from; // a resource or folder
+    QString to;   // its new path
+};
+
+struct DiffOptions
+{
+    QString oldArchive;
+    QString newArchive;
+    bool json = false;
+};
+
 // Each returns true when every item succeeded and everything it printed was
 // written; the commands stop early, cleanly, when Ctrl+C or SIGTERM arrives.
 bool packFolders(const PackOptions &options, CliOutput &output);
@@ -46,3 +73,11 @@ bool unpackArchives(const UnpackOptions &options, CliOutput &output);
 bool listArchives(const ListOptions &options, CliOutput &output);
 bool extractEntries(const ExtractOptions &options, CliOutput &output);
 bool catEntry(const CatOptions &options, CliOutput &output);
+bool addResources(const AddOptions &options, CliOutput &output);
+bool removeResources(const RemoveOptions &options, CliOutput &output);
+bool moveResource(const MoveOptions &options, CliOutput &output);
+
+// As diff(1): CliSuccess when the archives hold the same resources,
+// CliDifferent when they do not (each difference on standard output),
+// CliTrouble when one cannot be read or the output cannot be written.
+int diffArchives(const DiffOptions &options, CliOutput &output);

@@ -3,6 +3,8 @@
 
 #include "archive/ThemeNames.h"
 
+#include <cstring>
+
 namespace {
 
 void appendOctal(QByteArray &out, uchar byte)
@@ -94,4 +96,13 @@ void appendForTerminal(QByteArray &out, QStringView text, Backslashes backslashe
         i += length;
     }
     endRun(text.size());
+}
+
+void appendRightJustified(QByteArray &line, const char *text, qsizetype length, qsizetype width)
+{
+    const qsizetype padding = qMax<qsizetype>(0, width - length);
+    const qsizetype start = line.size();
+    line.resize(start + padding + length);
+    std::memset(line.data() + start, ' ', size_t(padding));
+    std::memcpy(line.data() + start + padding, text, size_t(length));
 }

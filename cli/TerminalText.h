@@ -15,3 +15,7 @@
 enum class Backslashes { Doubled, Kept };
 void appendForTerminal(QByteArray &out, QStringView text,
                        Backslashes backslashes = Backslashes::Doubled);
+
+// Appends the `length` bytes of `text` after spaces that make them `width`
+// columns wide: a column of a listing (plain ASCII only).
+void appendRightJustified(QByteArray &line, const char *text, qsizetype length, qsizetype width);

@@ -44,6 +44,8 @@ private slots:
     void extractsChosenResources_data();
     void extractsChosenResources();
     void catWritesBytesUnchanged();
+    void editsAndComparesArchives_data();
+    void editsAndComparesArchives();
     void listingEscapesWhatTerminalsObey();
     void failsWhenOutputCannotBeWritten_data();
     void failsWhenOutputCannotBeWritten();
@@ -278,6 +280,29 @@ void TestCli::reportsEachFailedItem_data()
     QTest::newRow("cat: no such resource")
         << QStringList{"cat", "good.tsk", "img"}
         << QStringList{"good.tsk: The theme file holds no resource named: img"} << QStringList{};
+    QTest::newRow("rm: a name that matches nothing leaves the archive as it was")
+        << QStringList{"rm", "good.tsk", "img", "nothing*", "no"}
+        << QStringList{"good.tsk: The theme file holds nothing named: nothing*",
+                       "good.tsk: The theme file holds nothing named: no"}
+        << QStringList{};
+    QTest::newRow("add: a file that is not there")
+        << QStringList{"add", "good.tsk", "good/a", "missing.png"}
+        << QStringList{"good.tsk: Can NOT read the resource file: missing.png (No such file or directory)"}
+        << QStringList{};
+    QTest::newRow("mv: onto a resource that is there")
+        << QStringList{"mv", "good.tsk", "a.png", "/img/bg.jpg"}
+        << QStringList{"good.tsk: The theme file already holds a resource or folder named: /img/bg.jpg"}
+        << QStringList{};
+    QTest::newRow("rm: in a folder that may not be written")
+        << QStringList{"rm", "locked/t.tsk", "a.png"}
+        << QStringList{"locked/t.tsk: The theme file saved path is NOT validate. (Permission denied)"}
+        << QStringList{};
+    QTest::newRow("diff: a damaged archive is trouble")
+        << QStringList{"diff", "good.tsk", "cut.tsk"}
+        << QStringList{"cut.tsk: The theme file is damaged."} << QStringList{};
+    QTest::newRow("diff: a missing archive is trouble")
+        << QStringList{"diff", "missing.tsk", "good.tsk"}
+        << QStringList{"missing.tsk: The specified theme file is NOT exists."} << QStringList{};
 }
 
 void TestCli::reportsEachFailedItem()
@@ -295,7 +320,7 @@ void TestCli::reportsEachFailedItem()
     writeFile(path("second/theme/b"), "2");
     writeFile(path("blocked/demo"), "a file where the theme folder would go");
     writeFile(path("a\\b/a"), "a");
-    QDir().mkpath(path("locked"));
+    writeFile(path("locked/t.tsk"), demoArchive());
     QFile::setPermissions(path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     QDir::setCurrent(temp->path());
 
@@ -306,7 +331,7 @@ void TestCli::reportsEachFailedItem()
     }
     QFile::setPermissions(path("locked"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QCOMPARE(status, 1);
+    QCOMPARE(status, arguments.first() == QLatin1String("diff") ? 2 : 1); // diff: trouble
     QStringList expected;
     for (const QString &failure : failures)
         expected.append(QStringLiteral("velmoro-cli: ")
@@ -316,6 +341,8 @@ void TestCli::reportsEachFailedItem()
     QCOMPARE(err.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
     for (const QString &name : absent)
         QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
+    QCOMPARE(readFile(path("good.tsk")), demoArchive()); // a failed edit leaves it as it was
+    QCOMPARE(readFile(path("locked/t.tsk")), demoArchive());
     if (arguments.first() == QLatin1String("pack") && arguments.contains(QLatin1String("out")))
         QVERIFY(QFileInfo::exists(path("out/good.tsk"))
                 || QFileInfo::exists(path("out/theme.tsk")));
@@ -357,6 +384,14 @@ void TestCli::rejectsBadUsage_data()
         << QStringList{"cat", "a.tsk", "x", "y"} << "an archive and one NAME are needed";
     QTest::newRow("-d twice") << QStringList{"unpack", "a.tsk", "-d", "x", "-d", "y"}
                               << "'d' was given more than once";
+    QTest::newRow("add without a path")
+        << QStringList{"add", "a.tsk"} << "an archive and at least one PATH are needed";
+    QTest::newRow("empty --at") << QStringList{"add", "a.tsk", "x", "--at", ""}
+                                << "--at needs a folder (\"/\" for the top)";
+    QTest::newRow("mv without a new name")
+        << QStringList{"mv", "a.tsk", "x"} << "an archive, OLD and NEW are needed";
+    QTest::newRow("diff of three")
+        << QStringList{"diff", "a", "b", "c"} << "two archives are needed";
 }
 
 void TestCli::rejectsBadUsage()
@@ -468,6 +503,64 @@ void TestCli::catWritesBytesUnchanged()
     QCOMPARE(run({"cat", path("u.tsk"), "/data.bin"}), 0);
     QCOMPARE(outBytes, binary);
     QCOMPARE(err, QString());
+}
+
+void TestCli::editsAndComparesArchives_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QList<Entry>>("after"); // t.tsk's entries afterwards
+    const Entry a{"/a.png", "0123456789"};
+    const Entry bg{"/img/bg.jpg", "abc"};
+
+    QTest::newRow("add a file and a folder into a folder of the theme")
+        << QStringList{"add", "t.tsk", "new.png", "skin/", "--at", "img"} << 0 << QString()
+        << QList<Entry>{a, bg, {"/img/new.png", "N"}, {"/img/skin/c.png", "C"}};
+    QTest::newRow("add -v prints each resource as it is written")
+        << QStringList{"add", "-v", "t.tsk", "new.png"} << 0
+        << QStringLiteral("/a.png\n/new.png\n/img/bg.jpg\n")
+        << QList<Entry>{a, {"/new.png", "N"}, bg};
+    QTest::newRow("rm by a wildcard")
+        << QStringList{"rm", "t.tsk", "*.png"} << 0 << QString() << QList<Entry>{bg};
+    QTest::newRow("mv a folder") << QStringList{"mv", "t.tsk", "img", "pics"} << 0 << QString()
+                                 << QList<Entry>{a, {"/pics/bg.jpg", "abc"}};
+    QTest::newRow("diff of equal archives")
+        << QStringList{"diff", "t.tsk", "same.tsk"} << 0 << QString() << QList<Entry>{a, bg};
+    QTest::newRow("diff of archives that differ")
+        << QStringList{"diff", "t.tsk", "other.tsk"} << 1
+        << QStringLiteral("changed       10 B         4 B  /a.png\n"
+                          "added            -         1 B  /n\\\\n\n"
+                          "removed        3 B           -  /img/bg.jpg\n")
+        << QList<Entry>{a, bg};
+    QTest::newRow("diff --json")
+        << QStringList{"diff", "--json", "t.tsk", "other.tsk"} << 1
+        << QStringLiteral(
+               R"({"a":"t.tsk","b":"other.tsk","entries":[)"
+               R"({"name":"/a.png","change":"changed","sizeA":10,"sizeTextA":"10 B","sizeB":4,"sizeTextB":"4 B"},)"
+               R"({"name":"/n\\n","change":"added","sizeB":1,"sizeTextB":"1 B"},)"
+               R"({"name":"/img/bg.jpg","change":"removed","sizeA":3,"sizeTextA":"3 B"}]})"
+               "\n")
+        << QList<Entry>{a, bg};
+}
+
+void TestCli::editsAndComparesArchives()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QList<Entry>, after);
+    writeFile(path("t.tsk"), demoArchive());
+    writeFile(path("same.tsk"), build("demo", {{"/img/bg.jpg", "abc"}, {"/a.png", "0123456789"}}));
+    writeFile(path("other.tsk"), build("other", {{"/a.png", "AAAA"}, {"/n\\n", "n"}}));
+    writeFile(path("new.png"), "N");
+    writeFile(path("skin/c.png"), "C");
+    writeFile(path("skin/.hidden"), "H");
+    QDir::setCurrent(temp->path());
+    QCOMPARE(run(arguments), status);
+    QCOMPARE(err, QString());
+    QCOMPARE(out, output);
+    QCOMPARE(readFile(path("t.tsk")), build("demo", after));
 }
 
 // Names are text from strangers: what a terminal would act on is shown
@@ -621,6 +714,8 @@ void TestCli::stopsCleanlyOnSignals_data()
     QTest::newRow("killed while unpacking") // no partial file is left under any name
         << QStringList{"unpack", "t.tsk", "-d", "x"} << SIGKILL
         << given + QStringList{"x", "x/t", "x/t/a", "x/t/b"};
+    QTest::newRow("Ctrl+C while adding")
+        << QStringList{"add", "-v", "t.tsk", "in/a", "--at", "x"} << SIGINT << untouched;
 #endif
 }
 
@@ -643,7 +738,8 @@ void TestCli::stopsCleanlyOnSignals()
     writeFile(path("x/t/b"), "older b");
     // Killed, the tool gets no say: it is caught while it writes b, which takes long enough.
     const QByteArray large((signal == SIGKILL ? 64 : 20) << 20, 'L');
-    writeFile(path("t.tsk"), build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}}));
+    const QByteArray archive = build("t", {{"/a", "A"}, {"/b", large}, {"/c", "C"}});
+    writeFile(path("t.tsk"), archive);
     writeFile(path("in/a"), "A");
     writeFile(path("in/b"), large);
     writeFile(path("in/c"), "C");
@@ -694,6 +790,7 @@ void TestCli::stopsCleanlyOnSignals()
     left.sort();
     QCOMPARE(listAll(temp->path()), left); // no temporary file anywhere
     QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
+    QCOMPARE(readFile(path("t.tsk")), archive);
     if (arguments.first() != QLatin1String("pack"))
         QCOMPARE(readFile(path("x/t/b")), QByteArray("older b"));
 #endif
@@ -707,6 +804,7 @@ void TestCli::failsCleanlyPastFileSizeLimit_data()
     QTest::newRow("unpack") << QStringList{"unpack", "t.tsk", "-d", "x"}
                             << given + QStringList{"x/t/small"};
     QTest::newRow("pack") << QStringList{"pack", "in", "-o", "out/t.tsk"} << given;
+    QTest::newRow("add") << QStringList{"add", "t.tsk", "in/big", "--at", "more"} << given;
 }
 
 // The signal a write past the file size limit raises would kill the process
@@ -720,7 +818,8 @@ void TestCli::failsCleanlyPastFileSizeLimit()
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, left);
     const QByteArray big(800000, 'B');
-    writeFile(path("t.tsk"), build("t", {{"/big", big}, {"/small", "s"}}));
+    const QByteArray archive = build("t", {{"/big", big}, {"/small", "s"}});
+    writeFile(path("t.tsk"), archive);
     writeFile(path("x/t/big"), "older big");
     writeFile(path("in/big"), big);
     writeFile(path("out/t.tsk"), "the archive packed yesterday");
@@ -738,6 +837,7 @@ void TestCli::failsCleanlyPastFileSizeLimit()
     QCOMPARE(listAll(temp->path()), left); // no temporary file anywhere
     QCOMPARE(readFile(path("x/t/big")), QByteArray("older big"));
     QCOMPARE(readFile(path("out/t.tsk")), QByteArray("the archive packed yesterday"));
+    QCOMPARE(readFile(path("t.tsk")), archive);
 #endif
 }
 
