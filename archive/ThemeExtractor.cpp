@@ -229,15 +229,22 @@ EntryOutcome Extraction::writeEntry(EntryWriter &writer, qsizetype i, QString &f
     const QString name = index.name(i);
     ThemeNames::EntryPlace place = ThemeNames::entryPlace(index.themeName, name);
     const QStringList folder = themeFolder + place.folders;
+    const QString placePath =
+        target
+        + (place.file.isEmpty() ? folder : folder + QStringList{place.file}).join(QLatin1Char('/'));
+    // Checked for folders too: a folder named with stand-ins for bytes that
+    // were not UTF-8 would be a place no entry names.
+    if (ThemeNames::holdsInvalidBytes(name)) {
+        filePath = placePath;
+        return entryFailed(ThemeFailure::BadName, 0, QStringLiteral("The name is not valid UTF-8"));
+    }
     if (place.file.isEmpty()) { // "/img/" names a folder: it is made, and holds no file
         if (tree.makeFolder(folder))
             return {};
-        filePath = target + folder.join(QLatin1Char('/'));
+        filePath = placePath;
         return treeFailed(tree);
     }
-    filePath = target + (folder + QStringList{place.file}).join(QLatin1Char('/'));
-    if (ThemeNames::holdsInvalidBytes(name))
-        return entryFailed(ThemeFailure::BadName, 0, QStringLiteral("The name is not valid UTF-8"));
+    filePath = placePath;
     return writer.write(index.offset(i), index.size(i), folder, place.file);
 }
 

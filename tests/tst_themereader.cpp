@@ -714,6 +714,10 @@ void TestThemeReader::writesNothingThroughWhatIsInTheWay_data()
         << QStringLiteral("Can NOT write 2 resource files, the first: %1/t/") + QChar(0xDCFF)
                + ".png"
         << "The name is not valid UTF-8" << QStringList{"d:t", "f:t/ok=3"};
+    QTest::newRow("a folder whose name is not UTF-8 is not made")
+        << build("t", {{"/\xc0\xaf/", ""}, {"/ok", "3"}}) << "t.tsk" << QStringList{}
+        << QStringLiteral("Can NOT write the resource file: %1/t/") + QChar(0xDCC0) + QChar(0xDCAF)
+        << "The name is not valid UTF-8" << QStringList{"d:t", "f:t/ok=3"};
     QTest::newRow("entry naming the archive being unpacked")
         << build("", {{"/self.tsk", "evil"}, {"/b", "ok"}}) << "target/self.tsk" << QStringList{}
         << "Can NOT write the resource file: %1/self.tsk"
