@@ -113,6 +113,9 @@ private:
     void takePaths(const QStringList &paths, const QTableWidget *under);
     void addShowInFileManager(QTableWidget *table, QAction *&action, const char *name);
     void showInFileManager(const QTableWidget *table);
+    // 比较… on the unpack table: the row's archive against one the user chooses.
+    void addCompareAction();
+    void compareThemeFile();
     void noteRecent(const QString &path);
     void updateRecentMenu();
     void openRecent(const QString &path);
@@ -141,8 +144,9 @@ private:
     QAction *helpDocAction = nullptr;
     QMenu *recentMenu = nullptr; // 最近打开: the archives and folders listed last
     QAction *clearRecentAction = nullptr;
-    QAction *showArchiveAction = nullptr; // 在文件管理器中显示, on the unpack table
-    QAction *showFolderAction = nullptr;  // and on the pack table
+    QAction *showArchiveAction = nullptr;    // 在文件管理器中显示, on the unpack table
+    QAction *showFolderAction = nullptr;     // and on the pack table
+    QAction *compareArchiveAction = nullptr; // 比较…, on the unpack table
     QLabel *workDirLabel = nullptr;
     QLineEdit *workDirEdit = nullptr;
     QPushButton *changeWorkDirButton = nullptr;
