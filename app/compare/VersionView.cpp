@@ -93,7 +93,6 @@ void VersionView::showMessage(const QString &text)
     ++latestRequest; // pictures still on their way are not shown
     versionMessage->setText(text);
     setCurrentWidget(versionMessage);
-    emit differenceShown();
 }
 
 void VersionView::showHint()
@@ -151,7 +150,6 @@ void VersionView::showPictures(quint64 request, const ResourceDifference &differ
     showSide(newSide, tr("新：%1").arg(QFileInfo(newArchive).fileName()), difference.newSize,
              newer);
     setCurrentWidget(picturePage);
-    emit differenceShown();
 }
 
 // One archive's version under its name; an archive without one leaves its

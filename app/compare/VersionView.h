@@ -33,10 +33,6 @@ public:
     // Whether the pictures of the newest selection are still being read.
     bool isLoading() const { return stopLatest != nullptr; }
 
-signals:
-    // The newest selection is on screen.
-    void differenceShown();
-
 private:
     struct Side
     {

@@ -144,9 +144,10 @@ private:
     QAction *helpDocAction = nullptr;
     QMenu *recentMenu = nullptr; // 最近打开: the archives and folders listed last
     QAction *clearRecentAction = nullptr;
-    QAction *showArchiveAction = nullptr;    // 在文件管理器中显示, on the unpack table
-    QAction *showFolderAction = nullptr;     // and on the pack table
-    QAction *compareArchiveAction = nullptr; // 比较…, on the unpack table
+    QAction *showArchiveAction = nullptr; // 在文件管理器中显示, on the unpack table
+    QAction *showFolderAction = nullptr;  // and on the pack table
+    // 比较…, on the unpack table
+    QAction *compareArchiveAction = nullptr;
     QLabel *workDirLabel = nullptr;
     QLineEdit *workDirEdit = nullptr;
     QPushButton *changeWorkDirButton = nullptr;
