@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -26,6 +27,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "app/compare/VersionView.h"
 #include "app/preview/ImageCanvas.h"
 
 using namespace TestArchive;
@@ -63,6 +65,8 @@ private slots:
     void ignoresOtherDragData();
     void namesRefusedArchives_data();
     void namesRefusedArchives();
+    void comparesArchives_data();
+    void comparesArchives();
 
 private:
     QTableWidget *table(const char *name) { return widget<QTableWidget>(name); }
@@ -988,6 +992,72 @@ void TestPreview::namesRefusedArchives()
         dialogs.messages[0].text,
         QStringLiteral("下列主题文件没有加入列表：\n%1：损坏\n%2：含有指向目标文件夹之外的路径")
             .arg(QDir::toNativeSeparators(paths[0]), QDir::toNativeSeparators(paths[3])));
+}
+
+// The first archive of each comparison.
+static QByteArray olderTheme()
+{
+    return build(
+        "demo",
+        {{"/img/bg.png", imageBytes(64, 48, "PNG")}, {"/gone.txt", "x"}, {"/note.txt", "aa"}});
+}
+
+void TestPreview::comparesArchives_data()
+{
+    QTest::addColumn<QByteArray>("newer");
+    QTest::addColumn<QStringList>("rows"); // state|path|old size|new size
+    QTest::addColumn<QString>("shown");    // in the dialog's summary, or in the box
+
+    const QByteArray png = imageBytes(64, 48, "PNG");
+    const QByteArray newPng = imageBytes(32, 32, "PNG");
+    QTest::newRow("added, removed and changed")
+        << build("demo", {{"/note.txt", "abc"}, {"/new.png", newPng}, {"/img/bg.png", newPng}})
+        << QStringList{"删除|gone.txt|1 B|-", "新增|new.png|-|" + formatSize(newPng.size()),
+                       "修改|note.txt|2 B|3 B",
+                       "修改|img/bg.png|" + formatSize(png.size()) + '|'
+                           + formatSize(newPng.size())}
+        << "新增 1 个资源，删除 1 个，修改 2 个。";
+    QTest::newRow("equal, in another order")
+        << build("other", {{"/note.txt", "aa"}, {"/gone.txt", "x"}, {"/img/bg.png", png}})
+        << QStringList() << "两个主题文件的资源相同。";
+    QTest::newRow("damaged") << olderTheme().chopped(1) << QStringList() << "b.tsk：损坏：";
+}
+
+// 比较… on an archive's row: the rows of what changed, and a changed picture
+// in both versions side by side.
+void TestPreview::comparesArchives()
+{
+    QFETCH(QByteArray, newer);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, shown);
+    writeFile(path("a.tsk"), olderTheme());
+    writeFile(path("b.tsk"), newer);
+    addArchive(path("a.tsk"));
+    table("themeFileTable")->setCurrentCell(0, 0);
+    dialogs.fileLists.enqueue({path("b.tsk")});
+    widget<QAction>("compareArchiveAction")->trigger();
+    QTRY_VERIFY(!dialogs.messages.isEmpty() || window->findChild<QDialog *>("compareDialog"));
+    auto *dialog = window->findChild<QDialog *>("compareDialog");
+    const QString seen = dialog ? dialog->findChild<QLabel *>("summaryLabel")->text()
+                                : dialogs.messages.first().text;
+    QVERIFY2(seen.contains(shown), qPrintable(seen));
+    QStringList listed;
+    auto *differences = dialog ? dialog->findChild<QTableWidget *>("differenceTable") : nullptr;
+    for (int row = 0; differences && row < differences->rowCount(); ++row)
+        listed.append(
+            QStringList{differences->item(row, 0)->text(), differences->item(row, 1)->text(),
+                        differences->item(row, 2)->text(), differences->item(row, 3)->text()}
+                .join('|'));
+    QCOMPARE(listed, rows);
+    if (rows.isEmpty())
+        return;
+    auto *view = dialog->findChild<VersionView *>("versionView");
+    differences->selectRow(int(rows.size()) - 1);
+    QTRY_VERIFY(!view->isLoading());
+    const QString size = formatSize(imageBytes(64, 48, "PNG").size());
+    QCOMPARE(view->findChild<QLabel *>("oldCaption")->text(), "原：a.tsk\n64 x 48 像素 · " + size);
+    QCOMPARE(view->findChild<QLabel *>("newCaption")->text(),
+             "新：b.tsk\n32 x 32 像素 · " + formatSize(imageBytes(32, 32, "PNG").size()));
 }
 
 QTEST_MAIN(TestPreview)

@@ -70,6 +70,12 @@ DecodedResource decodeImage(QByteArray &bytes)
 
 } // namespace
 
+bool isImageType(const QString &extension)
+{
+    static const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    return !extension.isEmpty() && formats.contains(extension.toLower().toLatin1());
+}
+
 bool isTextType(const QString &extension)
 {
     static const QStringList textTypes{

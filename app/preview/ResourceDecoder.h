@@ -53,6 +53,10 @@ constexpr int previewSide = 2048;
 // next step.
 DecodedResource decodeResource(const ResourceRequest &request, const std::atomic<bool> &stop);
 
+// Whether the extension (without its ".", any case) is that of a picture the
+// installed image plugins read.
+bool isImageType(const QString &extension);
+
 // Whether the extension (without its ".", any case) is that of a text format
 // the pane shows as text.
 bool isTextType(const QString &extension);

@@ -7,18 +7,10 @@
 
 #include <QBoxLayout>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLabel>
 #include <QPlainTextEdit>
 
 namespace {
-
-// The image formats the installed plugins read, by extension.
-bool isImageType(const QString &extension)
-{
-    static const QList<QByteArray> formats = QImageReader::supportedImageFormats();
-    return !extension.isEmpty() && formats.contains(extension.toLower().toLatin1());
-}
 
 QString extensionOf(const QString &entryName)
 {

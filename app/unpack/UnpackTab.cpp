@@ -46,6 +46,7 @@ void Velmoro::createUnpackTab()
     acceptFileDrops(themeFileTable);
     watchThemeFiles();
     addShowInFileManager(themeFileTable, showArchiveAction, "showArchiveAction");
+    addCompareAction();
 
     // The tree sits in a pane of its own, between its filter and the
     // theme's summary, beside the preview of the selected resource.

@@ -113,6 +113,9 @@ private:
     void takePaths(const QStringList &paths, const QTableWidget *under);
     void addShowInFileManager(QTableWidget *table, QAction *&action, const char *name);
     void showInFileManager(const QTableWidget *table);
+    // 比较… on the unpack table: the row's archive against one the user chooses.
+    void addCompareAction();
+    void compareThemeFile();
     void noteRecent(const QString &path);
     void updateRecentMenu();
     void openRecent(const QString &path);
@@ -143,6 +146,8 @@ private:
     QAction *clearRecentAction = nullptr;
     QAction *showArchiveAction = nullptr; // 在文件管理器中显示, on the unpack table
     QAction *showFolderAction = nullptr;  // and on the pack table
+    // 比较…, on the unpack table
+    QAction *compareArchiveAction = nullptr;
     QLabel *workDirLabel = nullptr;
     QLineEdit *workDirEdit = nullptr;
     QPushButton *changeWorkDirButton = nullptr;
