@@ -38,6 +38,7 @@ public:
     QList<Request> requests;
     QList<WindowMessage> messages; // every box, in the order shown
     QQueue<bool> actionAnswers;    // true presses a box's extra button; none left: OK
+    QQueue<int> choices;           // answers to showChoice(); none left: 0 (OK)
     QStringList openedFolders;     // handed to the file manager
     QStringList shownFiles;        // shown selected in the file manager
     QList<QUrl> openedUrls;        // handed to the desktop's applications
@@ -60,6 +61,12 @@ public:
     {
         messages.append(message);
         return !message.actionText.isEmpty() && !actionAnswers.isEmpty() && actionAnswers.dequeue();
+    }
+
+    int showChoice(QWidget *, const WindowMessage &message) override
+    {
+        messages.append(message);
+        return choices.isEmpty() ? 0 : choices.dequeue();
     }
 
     bool openFolder(const QString &folder) override

@@ -7,6 +7,7 @@
 #include "app/preview/ResourceTree.h"
 #include "app/preview/ResourceViewer.h"
 #include "app/window/PathDelegate.h"
+#include "archive/ThemeReader.h"
 #include "util/FormatSize.h"
 
 #include <QAction>
@@ -58,6 +59,8 @@ private slots:
     void opensWithDesktop();
     void copiesPaths();
     void dragsCopiesOut();
+    void addsDroppedFile();
+    void putsBackEditedCopy();
 
     void dropsOntoTables_data();
     void dropsOntoTables();
@@ -79,7 +82,9 @@ private:
     QString paneText();
     static QString dump(const QTreeWidgetItem *item);
     static QString dumpShown(const QTreeWidgetItem *item);
-    bool drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names);
+    bool drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names,
+              QPoint where = QPoint(10, 10));
+    QByteArray entryOf(const QString &name);
 };
 
 void TestPreview::addArchive(const QString &file)
@@ -820,7 +825,8 @@ void TestPreview::dragsCopiesOut()
 
 // Sends a drag event with file URLs to the viewport of a table (where drags
 // over the cells arrive) or of the tree; returns whether it was accepted.
-bool TestPreview::drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names)
+bool TestPreview::drag(QAbstractScrollArea *area, QEvent::Type type, const QStringList &names,
+                       QPoint where)
 {
     QMimeData data;
     QList<QUrl> urls;
@@ -828,7 +834,6 @@ bool TestPreview::drag(QAbstractScrollArea *area, QEvent::Type type, const QStri
         urls.append(name.contains(QLatin1String("://")) ? QUrl(name)
                                                         : QUrl::fromLocalFile(path(name)));
     data.setUrls(urls);
-    const QPoint where(10, 10);
     if (type == QEvent::DragEnter) {
         QDragEnterEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(area->viewport(), &event);
@@ -843,6 +848,50 @@ bool TestPreview::drag(QAbstractScrollArea *area, QEvent::Type type, const QStri
     QDropEvent event(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(area->viewport(), &event);
     return event.isAccepted();
+}
+
+QByteArray TestPreview::entryOf(const QString &name)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    return ThemeReader().readEntry(path("t.tsk"), name, out) ? out.data() : "<none>";
+}
+
+void TestPreview::addsDroppedFile()
+{
+    previewArchive({{"/img/bg.png", "picture"}, {"/a.png", "a"}});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    writeFile(path("new.png"), "new bytes");
+    const QPoint onFolder = tree()->visualItemRect(treeRow("img")).center();
+    QVERIFY(drag(tree(), QEvent::DragEnter, {"new.png"}, onFolder));
+    QVERIFY(drag(tree(), QEvent::DragMove, {"new.png"}, onFolder));
+    QVERIFY(drag(tree(), QEvent::Drop, {"new.png"}, onFolder));
+    waitForRunEnd();
+    QCOMPARE(entryOf("/img/new.png"), QByteArray("new bytes"));
+    QCOMPARE(entryOf("/img/bg.png"), QByteArray("picture"));
+    QCOMPARE(treeRow("img/new.png")->text(1), formatSize(9)); // the tree read it again
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void TestPreview::putsBackEditedCopy()
+{
+    previewArchive({{"/img/bg.png", "picture"}, {"/a.png", "a"}});
+    tree()->setCurrentItem(treeRow("img/bg.png"));
+    widget<QAction>("openResourceAction")->trigger();
+    QTRY_COMPARE(dialogs.openedUrls.size(), 1);
+    auto *bar = widget<QWidget>("copyChangedBar");
+    QVERIFY(bar->isHidden());
+    writeFile(dialogs.openedUrls[0].toLocalFile(), "painted over");
+    QTRY_VERIFY(!bar->isHidden());
+    QCOMPARE(widget<QLabel>("copyChangedLabel")->text(),
+             QStringLiteral("资源 img/bg.png 已在其他程序中修改。"));
+    click("putBackButton");
+    waitForRunEnd();
+    QCOMPARE(entryOf("/img/bg.png"), QByteArray("painted over"));
+    QVERIFY(bar->isHidden());
+    QVERIFY(window->close()); // nothing left to put back: no question
+    QVERIFY(dialogs.messages.isEmpty());
 }
 
 void TestPreview::dropsOntoTables_data()

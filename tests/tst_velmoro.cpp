@@ -121,7 +121,8 @@ void TestVelmoro::buildsWindow()
     QStringList menu;
     for (const QAction *action : tree->actions())
         menu.append(action->text());
-    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径", "复制完整路径"}));
+    QCOMPARE(menu, (QStringList{"打开", "解压所选到…", "复制路径", "复制完整路径", "", "添加文件…",
+                                "添加文件夹…", "替换…", "删除", "重命名"}));
     QVERIFY(!widget<QLineEdit>("resourceFilterEdit")->placeholderText().isEmpty());
     QCOMPARE(tree->headerItem()->text(1), QStringLiteral("大小"));
     QCOMPARE(tree->headerItem()->text(2), QStringLiteral("类型"));
@@ -828,8 +829,13 @@ void TestVelmoro::toolkitBoxOffersFolder()
 {
     QFETCH(QString, answer);
     QFETCH(bool, action);
-    WindowMessage message{WindowMessage::Kind::Warning, "打包主题", "300 个主题打包失败：",
-                          "details", "打开文件夹"};
+    WindowMessage message{WindowMessage::Kind::Warning,
+                          "打包主题",
+                          "300 个主题打包失败：",
+                          "details",
+                          "打开文件夹",
+                          {},
+                          {}};
     for (int i = 0; i < 300; ++i)
         message.text +=
             QStringLiteral("\n/主题/很长的文件夹名称/%1.tsk：无法写入主题文件。").arg(i);

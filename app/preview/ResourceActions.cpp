@@ -66,6 +66,7 @@ void ResourcePane::createResourceActions()
     connect(copyResourcePathAction, &QAction::triggered, this, &ResourcePane::copyResourcePaths);
     makeAction(copyFullPathAction, "copyFullPathAction", tr("复制完整路径"));
     connect(copyFullPathAction, &QAction::triggered, this, &ResourcePane::copyFullResourcePaths);
+    createEditActions();
     resourceTree->setContextMenuPolicy(Qt::ActionsContextMenu);
     updateResourceActions();
 }

@@ -9,6 +9,7 @@
 #include "DragHold.h"
 #include "ResourcePaths.h"
 #include "ResourceTree.h"
+#include "app/unpack/ArchiveWatch.h"
 #include "app/window/DialogSeam.h"
 
 #include <QDir>
@@ -33,6 +34,12 @@ void ResourcePane::createDesktopCopies()
 
 void ResourcePane::removeScratchFiles()
 {
+    // Their removal is no change of the user's.
+    for (auto it = openedCopies.constBegin(); it != openedCopies.constEnd(); ++it)
+        copyWatch->remove(it.key());
+    openedCopies.clear();
+    changedCopies.clear();
+    showCopyChanges();
     draggedCopy.reset();
     desktopCopies->removeAll();
 }
@@ -97,6 +104,8 @@ void ResourcePane::openResource(QTreeWidgetItem *item)
     if (!isResourceFile(item, previewedSizes))
         return;
     const QString path = resourcePath(item);
+    if (openChangedCopy(path))
+        return;
     const std::shared_ptr<DesktopCopy> copy =
         desktopCopies->request(previewedArchive, previewedTheme, {QLatin1Char('/') + path});
     if (copy->over()) {
@@ -115,6 +124,7 @@ void ResourcePane::openCopy(const DesktopCopy &copy, const QString &path)
     const QString file = copy.copyOf(path);
     if (copy.state != DesktopCopy::State::Ready || !QFileInfo(file).isFile())
         return;
+    watchOpenedCopy(copy.archive, path, file); // what the other program saves is noticed
     if (!dialogs->openUrl(QUrl::fromLocalFile(file))) {
         WindowMessage message;
         message.kind = WindowMessage::Kind::Warning;

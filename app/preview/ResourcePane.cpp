@@ -29,6 +29,7 @@ ResourcePane::ResourcePane(IconStore &icons, const QIcon &topIcon, DialogSeam *s
     createResourceTree();
     createDesktopCopies();
     createPreviewSplitter();
+    createCopyChangedBar();
     createResourceActions();
 
     resourceSummaryLabel = new SummaryLabel;
@@ -42,6 +43,7 @@ ResourcePane::ResourcePane(IconStore &icons, const QIcon &topIcon, DialogSeam *s
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(resourceFilterEdit);
     layout->addWidget(filterHintLabel);
+    layout->addWidget(copyChangedBar);
     layout->addWidget(previewSplitter, 1);
     layout->addWidget(resourceSummaryLabel);
     setLayout(layout);
@@ -125,6 +127,18 @@ void ResourcePane::updateResourceActions()
     extractResourcesAction->setEnabled(anySelected);
     copyResourcePathAction->setEnabled(anySelected);
     copyFullPathAction->setEnabled(anySelected);
+    // The edits need a theme that can be read, and no run going: the window
+    // takes no commands then anyway.
+    QTreeWidgetItem *current = resourceTree->currentItem();
+    const bool editable = resourceTree->topLevelItem(0) != nullptr;
+    addFilesAction->setEnabled(editable);
+    addFolderAction->setEnabled(editable);
+    replaceResourceAction->setEnabled(isResourceFile(current, previewedSizes));
+    bool rowsChosen = false;
+    for (const QTreeWidgetItem *item : resourceTree->selectedItems())
+        rowsChosen = rowsChosen || item->parent();
+    removeResourcesAction->setEnabled(rowsChosen);
+    renameResourceAction->setEnabled(current && current->parent());
 }
 
 void ResourcePane::showResourceSummary(const QString &version)
@@ -140,6 +154,7 @@ void ResourcePane::showResourceSummary(const QString &version)
 
 void ResourcePane::clearResourcePreview()
 {
+    renamingItem = nullptr;
     resourceFilter.reset();
     resourceTree->clear();
     previewedArchive.clear();

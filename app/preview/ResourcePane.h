@@ -13,18 +13,24 @@
 #include <functional>
 #include <memory>
 
+class ArchiveWatch;
 class DesktopCopies;
 class DialogSeam;
 class IconStore;
 class QAction;
+class QFrame;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSplitter;
 class QTreeWidgetItem;
 class ResourceTree;
 class ResourceViewer;
 class SummaryLabel;
+struct ArchiveChange;
 struct DesktopCopy;
+struct JobItem;
+struct RunReport;
 struct ThemeRun;
 
 // A listed theme as the pane shows it: what its row of the unpack table holds.
@@ -92,6 +98,12 @@ public:
     // them all with their temporary folder.
     void removeScratchFiles();
 
+    // Whether the window may close now. With opened resources changed in
+    // other programs and not put back yet, asks first: putting them back
+    // starts a run (`puttingBack` true), and the window closes once it is
+    // over; cancelling keeps the window open.
+    bool mayClose(bool &puttingBack);
+
 private slots:
     void previewResource();
     void filterResources();
@@ -101,6 +113,16 @@ private slots:
     void copyResourcePaths();
     void copyFullResourcePaths();
     void updateResourceActions();
+    void addFilesToTheme();
+    void addFolderToTheme();
+    void replaceResource();
+    void removeResources();
+    void renameResource();
+    void finishRename(QTreeWidgetItem *item, int column);
+    void addDroppedFiles(QTreeWidgetItem *onto, const QStringList &files);
+    void notice(const QStringList &copies);
+    void putBackCurrentChange();
+    void discardCurrentChange();
 
 private:
     void createFilterEdit();
@@ -113,6 +135,16 @@ private:
     QStringList filesForDrag(const QList<QTreeWidgetItem *> &items);
     void openCopy(const DesktopCopy &copy, const QString &path);
     void tellCopyFailed(const DesktopCopy &copy);
+    void createEditActions();
+    QString folderForAdding() const;
+    void startEdits(const QList<JobItem> &items, const QStringList &names, const QString &title,
+                    std::function<void(const RunReport &report)> afterwards = {});
+    void editShownTheme(const QList<ArchiveChange> &changes, const QString &title);
+    void createCopyChangedBar();
+    void watchOpenedCopy(const QString &archive, const QString &path, const QString &file);
+    bool openChangedCopy(const QString &path);
+    void putBack(const QStringList &copies);
+    void showCopyChanges();
 
     QLineEdit *resourceFilterEdit = nullptr;
     QLabel *filterHintLabel = nullptr; // says so when the filter leaves no resource
@@ -124,6 +156,17 @@ private:
     QAction *extractResourcesAction = nullptr;
     QAction *copyResourcePathAction = nullptr;
     QAction *copyFullPathAction = nullptr;
+    QAction *addFilesAction = nullptr;        // 添加文件…
+    QAction *addFolderAction = nullptr;       // 添加文件夹…
+    QAction *replaceResourceAction = nullptr; // 替换…
+    QAction *removeResourcesAction = nullptr; // 删除
+    QAction *renameResourceAction = nullptr;  // 重命名
+    // Above the tree while a resource opened with 打开 has been changed in
+    // another program and not put back yet.
+    QFrame *copyChangedBar = nullptr;
+    QLabel *copyChangedLabel = nullptr;
+    QPushButton *putBackButton = nullptr;       // 更新到主题文件
+    QPushButton *discardChangeButton = nullptr; // 放弃
 
     IconStore &iconStore;
     QIcon themeIcon;
@@ -144,4 +187,20 @@ private:
     // or when the window closes; the one the current drag carries.
     DesktopCopies *desktopCopies = nullptr;
     std::shared_ptr<DesktopCopy> draggedCopy;
+
+    // The row being renamed in place, and its path before.
+    QTreeWidgetItem *renamingItem = nullptr;
+    QString renamingFrom;
+
+    // The copies opened with 打开, by file, and the resource each stands for;
+    // those changed in another program and not put back yet, oldest first.
+    struct OpenedCopy
+    {
+        QString archive; // as its row holds it
+        QString theme;
+        QString path; // below the theme folder: "img/bg.png"
+    };
+    QHash<QString, OpenedCopy> openedCopies;
+    QStringList changedCopies;
+    ArchiveWatch *copyWatch = nullptr;
 };

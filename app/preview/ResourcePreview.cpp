@@ -24,6 +24,7 @@ void ResourcePane::showTheme(const PreviewedTheme &theme)
     previewedSizes = theme.sizes;
 
     resourceFilter.reset();
+    renamingItem = nullptr;
     resourceTree->clear();
     previewChildren.clear();
     // Built apart from the view and handed over whole, so the view is not

@@ -47,7 +47,11 @@ ResourceTree::ResourceTree(QWidget *parent) : QTreeWidget(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
+    // Rows go out as copies; files from other programs come in on a folder.
     setDragDropMode(QAbstractItemView::DragOnly);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(true);
     // The first click on a header starts sorting by its column; the view's
     // own handling of the header takes the clicks after that.
     header()->setSectionsClickable(true);
@@ -147,4 +151,57 @@ void ResourceTree::mouseDoubleClickEvent(QMouseEvent *event)
         if (QTreeWidgetItem *item = itemAt(event->position().toPoint()))
             emit openRequested(item);
     }
+}
+
+// The folder row (or the theme's row) under a drop of local files from
+// another program, and those files; null for anything else: the tree's own
+// rows, a drop on a file or beside the rows.
+QTreeWidgetItem *ResourceTree::dropTarget(const QDropEvent *event, QStringList &files) const
+{
+    const QMimeData *data = event->mimeData();
+    if (!data->hasUrls() || data->hasFormat(dragMarker))
+        return nullptr;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return nullptr;
+        files.append(url.toLocalFile());
+    }
+    QTreeWidgetItem *onto = itemAt(event->position().toPoint());
+    if (!onto || (onto->parent() && onto->childCount() == 0))
+        return nullptr;
+    return onto;
+}
+
+void ResourceTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    // Entered anywhere over a theme, the drag may still move onto a folder;
+    // with no theme shown, the window takes it (archives and folders to list).
+    if (topLevelItem(0) && data->hasUrls() && !data->hasFormat(dragMarker))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ResourceTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!topLevelItem(0))
+        return; // not entered: the window's own handling decides
+    QStringList files;
+    if (dropTarget(event, files))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ResourceTree::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    QTreeWidgetItem *onto = dropTarget(event, files);
+    if (!onto) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit filesDropped(onto, files);
 }

@@ -57,13 +57,20 @@ public:
 signals:
     // Double-click or Enter on a row.
     void openRequested(QTreeWidgetItem *item);
+    // Files or folders from another program were dropped on a folder row or
+    // the theme's row.
+    void filesDropped(QTreeWidgetItem *onto, const QStringList &files);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void fitColumns();
+    QTreeWidgetItem *dropTarget(const QDropEvent *event, QStringList &files) const;
 };

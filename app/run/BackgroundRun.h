@@ -44,6 +44,9 @@ struct ThemeRun
     // empty, runReportMessage() with `texts`. Its extra button opens the
     // report's first destination.
     std::function<WindowMessage(const RunReport &report)> reportMessage;
+    // Told how the run went, once it is over, before the box; an edit's
+    // archives have been read again by then.
+    std::function<void(const RunReport &report)> afterwards;
 };
 
 // Runs the job of `run` on the calling thread, keeping `progress` up to

@@ -62,6 +62,24 @@ QString unpackReason(ThemeFailure failure)
     }
 }
 
+// An edit names the resource or file it could not take; the library's
+// message beside the reason says which.
+QString editReason(ThemeFailure failure)
+{
+    switch (failure) {
+    case ThemeFailure::Missing: return tr("要添加的文件已不存在，或主题文件里已没有要修改的资源。");
+    case ThemeFailure::Unreadable: return tr("要添加的文件无法读取。请检查它的读取权限后重试。");
+    case ThemeFailure::BadName:
+        return tr("这个名称不能存入主题文件（为空、以“.”开头，或不是有效的 UTF-8 文字）。");
+    case ThemeFailure::Unsafe: return tr("这个名称会指向主题文件夹之外（含有“..”）。");
+    case ThemeFailure::Conflict:
+        return tr("主题文件里已有这个名称的资源或文件夹，或主题文件不能添加到它自己里面。");
+    case ThemeFailure::NotArchive:
+    case ThemeFailure::Damaged: return unpackReason(failure);
+    default: return packReason(failure);
+    }
+}
+
 // Something the user can move stands where a folder is to be written.
 QString inTheWayReason(const ThemeError &error)
 {
@@ -77,12 +95,19 @@ QString inTheWayReason(const ThemeError &error)
 
 QString failureReason(RunKind kind, const ThemeError &error)
 {
+    if (kind == RunKind::Edit && error.kind == ThemeFailure::PermissionDenied)
+        return tr("系统不允许写入这个主题文件或它所在的文件夹。请修改它们的权限后重试。");
     switch (error.kind) {
     case ThemeFailure::PermissionDenied:
         return tr("系统不允许在目标文件夹中写入。请换一个工作目录，或修改该文件夹的权限。");
     case ThemeFailure::LinkInWay:
     case ThemeFailure::FileInWay: return inTheWayReason(error);
-    default: return kind == RunKind::Pack ? packReason(error.kind) : unpackReason(error.kind);
+    default: break;
+    }
+    switch (kind) {
+    case RunKind::Pack: return packReason(error.kind);
+    case RunKind::Edit: return editReason(error.kind);
+    default: return unpackReason(error.kind);
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-enum class RunKind { Pack, Unpack };
+enum class RunKind { Pack, Unpack, Edit };
 
 // What went wrong with one theme of a run and what the theme author can do
 // about it, in the window's language, naming what stood in the way where

@@ -97,7 +97,9 @@ QString runReportDetails(const RunReport &report)
 
 RunReport runReportOf(const ThemeJob &job, bool themeFolders)
 {
-    const RunKind kind = job.kind() == JobKind::Pack ? RunKind::Pack : RunKind::Unpack;
+    const RunKind kind = job.kind() == JobKind::Pack   ? RunKind::Pack
+                         : job.kind() == JobKind::Edit ? RunKind::Edit
+                                                       : RunKind::Unpack;
     RunReport report;
     for (qsizetype i = 0; i < job.outcomes().size(); ++i) {
         const JobOutcome &outcome = job.outcomes()[i];

@@ -14,6 +14,8 @@
 // that holds it is watched as well, and the file's watch is taken up again
 // once it is back. What the system reports is looked at after a short pause,
 // so a file written in many steps is read once it has settled.
+// The preview pane watches the copies it opened for other programs with one
+// too: editors save them the same ways.
 class ArchiveWatch : public QObject
 {
     Q_OBJECT

@@ -28,7 +28,14 @@ bool DialogSeam::showMessage(QWidget *parent, const WindowMessage &message)
     }
     MessageBox box(message, parent);
     box.exec();
-    return box.actionChosen();
+    return box.choice() == 1;
+}
+
+int DialogSeam::showChoice(QWidget *parent, const WindowMessage &message)
+{
+    MessageBox box(message, parent);
+    box.exec();
+    return box.choice();
 }
 
 bool DialogSeam::openFolder(const QString &folder)

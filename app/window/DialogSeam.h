@@ -14,8 +14,10 @@ struct WindowMessage
     Kind kind = Kind::Information;
     QString title;
     QString text;
-    QString details;    // behind the box's details button; empty for none
-    QString actionText; // an extra button beside OK ("打开文件夹"); empty for none
+    QString details;          // behind the box's details button; empty for none
+    QString actionText;       // an extra button beside OK ("打开文件夹"); empty for none
+    QString secondActionText; // a second one, for showChoice(); empty for none
+    QString okText;           // what OK says instead, when it means something else ("取消")
 };
 
 // The dialogs and boxes the window opens, and the file manager and
@@ -36,6 +38,10 @@ public:
 
     // Shows the box until the user closes it; true when its extra button did.
     virtual bool showMessage(QWidget *parent, const WindowMessage &message);
+
+    // Shows the box until the user closes it: 1 when its extra button did,
+    // 2 its second one, 0 OK (or Escape, or the title bar's close button).
+    virtual int showChoice(QWidget *parent, const WindowMessage &message);
 
     // Shows the folder in the desktop's file manager; false when the
     // desktop has none.

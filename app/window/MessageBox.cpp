@@ -111,14 +111,12 @@ MessageBox::MessageBox(const WindowMessage &message, QWidget *parent) : QDialog(
     okButton->setObjectName(QStringLiteral("okButton"));
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    if (!message.actionText.isEmpty()) {
-        actionButton = buttons->addButton(message.actionText, QDialogButtonBox::ActionRole);
-        actionButton->setObjectName(QStringLiteral("actionButton"));
-        connect(actionButton, &QPushButton::clicked, this, [this] {
-            actionPressed = true;
-            accept();
-        });
-    }
+    if (!message.okText.isEmpty())
+        okButton->setText(message.okText);
+    if (!message.actionText.isEmpty())
+        actionButton = addChoice(buttons, message.actionText, "actionButton", 1);
+    if (!message.secondActionText.isEmpty())
+        secondActionButton = addChoice(buttons, message.secondActionText, "secondActionButton", 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     if (!message.details.isEmpty()) {
@@ -132,6 +130,18 @@ MessageBox::MessageBox(const WindowMessage &message, QWidget *parent) : QDialog(
     layout->addWidget(buttons);
     okButton->setFocus();
     fitToScreen();
+}
+
+QPushButton *MessageBox::addChoice(QDialogButtonBox *buttons, const QString &text, const char *name,
+                                   int answer)
+{
+    QPushButton *button = buttons->addButton(text, QDialogButtonBox::ActionRole);
+    button->setObjectName(QLatin1String(name));
+    connect(button, &QPushButton::clicked, this, [this, answer] {
+        chosen = answer;
+        accept();
+    });
+    return button;
 }
 
 // The screen's free area, less the room the window manager's frame takes.

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QDialogButtonBox;
 class QLabel;
 class QTextEdit;
 class QPushButton;
@@ -22,9 +23,13 @@ public:
     explicit MessageBox(const WindowMessage &message, QWidget *parent = nullptr);
 
     // Whether the box was closed through its extra button.
-    bool actionChosen() const { return actionPressed; }
+    bool actionChosen() const { return chosen == 1; }
+    // 1: closed through its extra button, 2: its second one, 0: otherwise.
+    int choice() const { return chosen; }
 
 private:
+    QPushButton *addChoice(QDialogButtonBox *buttons, const QString &text, const char *name,
+                           int answer);
     void toggleDetails();
     void fitToScreen();
     QRect screenRoom() const;
@@ -35,6 +40,7 @@ private:
     QTextEdit *detailsView = nullptr;
     QPushButton *okButton = nullptr;
     QPushButton *actionButton = nullptr;
+    QPushButton *secondActionButton = nullptr;
     QPushButton *detailsButton = nullptr;
-    bool actionPressed = false;
+    int chosen = 0;
 };

@@ -20,6 +20,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <utility>
+
 namespace {
 DialogSeam toolkitDialogs;
 } // namespace
@@ -128,6 +130,12 @@ void Velmoro::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    bool puttingBack = false;
+    if (!resourcePane->mayClose(puttingBack)) {
+        closeAfterPutBack = puttingBack;
+        event->ignore();
+        return;
+    }
     saveSettings();
     saveWindowState();
     // The resources extracted to be opened or dragged out go with the window.
@@ -152,16 +160,31 @@ void Velmoro::finishRun()
 {
     const std::unique_ptr<BackgroundRun> run = std::move(activeRun);
     setBusy(false);
-    if (closeAfterRun) {
+    const RunReport &report = run->report();
+    const ThemeRun &inputs = run->inputs();
+    if (inputs.kind == JobKind::Edit) {
+        // The tree, sizes and summary show each archive as the edit left it.
+        QStringList edited;
+        for (const JobItem &item : inputs.items)
+            edited.append(item.source);
+        refreshThemeFiles(edited);
+    }
+    if (inputs.afterwards)
+        inputs.afterwards(report);
+    // Edits put back on closing that all went in let the window close; one
+    // that failed keeps it open, and its box says why.
+    const bool putBack = std::exchange(closeAfterPutBack, false) && report.failures.isEmpty()
+                         && report.notDone.isEmpty();
+    if (closeAfterRun || putBack) {
         closeAfterRun = false;
         close();
         return;
     }
-    const RunReport &report = run->report();
-    const ThemeRun &inputs = run->inputs();
     const WindowMessage message = inputs.reportMessage
                                       ? inputs.reportMessage(report)
                                       : runReportMessage(inputs.texts, report, inputs.intoWorkDir);
+    if (message.text.isEmpty()) // a run that needs no word when it went well
+        return;
     if (!dialogs->showMessage(this, message) || message.actionText.isEmpty())
         return;
     const QString folder = report.destinations.first();

@@ -175,4 +175,5 @@ private:
     int progressDialogDelay = 500;
     std::unique_ptr<BackgroundRun> activeRun; // while a pack or unpack runs
     bool closeAfterRun = false;
+    bool closeAfterPutBack = false; // the run puts edited copies back before the window closes
 };
