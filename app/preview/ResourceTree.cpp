@@ -158,10 +158,10 @@ void ResourceTree::mouseDoubleClickEvent(QMouseEvent *event)
 // rows, a drop on a file or beside the rows.
 QTreeWidgetItem *ResourceTree::dropTarget(const QDropEvent *event, QStringList &files) const
 {
-    const QMimeData *data = event->mimeData();
-    if (!data->hasUrls() || data->hasFormat(dragMarker))
+    const QMimeData *mime = event->mimeData();
+    if (!mime->hasUrls() || mime->hasFormat(dragMarker))
         return nullptr;
-    for (const QUrl &url : data->urls()) {
+    for (const QUrl &url : mime->urls()) {
         if (!url.isLocalFile())
             return nullptr;
         files.append(url.toLocalFile());
@@ -174,10 +174,10 @@ QTreeWidgetItem *ResourceTree::dropTarget(const QDropEvent *event, QStringList &
 
 void ResourceTree::dragEnterEvent(QDragEnterEvent *event)
 {
-    const QMimeData *data = event->mimeData();
+    const QMimeData *mime = event->mimeData();
     // Entered anywhere over a theme, the drag may still move onto a folder;
     // with no theme shown, the window takes it (archives and folders to list).
-    if (topLevelItem(0) && data->hasUrls() && !data->hasFormat(dragMarker))
+    if (topLevelItem(0) && mime->hasUrls() && !mime->hasFormat(dragMarker))
         event->acceptProposedAction();
     else
         event->ignore();
