@@ -101,7 +101,7 @@ ThemeError EditPlan::add(const QString &source, const QString &given)
 {
     const QFileInfo info(source);
     QString path;
-    const ThemeError problem = givenPath(given, info.isDir(), path);
+    ThemeError problem = givenPath(given, info.isDir(), path);
     if (problem.failed())
         return problem;
     if (info.isDir())
@@ -125,7 +125,7 @@ ThemeError EditPlan::add(const QString &source, const QString &given)
 ThemeError EditPlan::addFolder(const QString &source, const QString &folder)
 {
     ThemeScan scan;
-    const ThemeError scanned = scanThemeFolder(source, themeName, archive, scan);
+    ThemeError scanned = scanThemeFolder(source, themeName, archive, scan);
     if (scanned.failed())
         return scanned;
     const QString prefix = folder.isEmpty() ? QString() : folder + QLatin1Char('/');
@@ -157,7 +157,7 @@ ThemeError EditPlan::rename(const QString &given, const QString &newPath, QStrin
 {
     const QString from = componentsOf(given).join(QLatin1Char('/'));
     QString to;
-    const ThemeError problem = givenPath(newPath, false, to);
+    ThemeError problem = givenPath(newPath, false, to);
     if (problem.failed())
         return problem;
     // The resource of that path, or everything in the folder of that path.
@@ -294,7 +294,7 @@ ThemeError EditPlan::finish()
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QString name = QLatin1Char('/') + list[i].path;
         const QByteArray stored = ThemeNames::encode(name);
-        const ThemeError problem = checkResourceName(check, i, name, stored.size(), name);
+        ThemeError problem = checkResourceName(check, i, name, stored.size(), name);
         if (problem.failed())
             return problem;
         nameBlock += stored; // at most 64 MiB: checked

@@ -162,9 +162,8 @@ ThemeError FolderScanner::addFile(const NamedEntry &entry, const QString &path,
 {
     const QString entryName = prefix + entry.name;
     const QByteArray encoded = entryName.toUtf8();
-    const ThemeError problem =
-        checkResourceName(names, scanned.files.size(), entryName, encoded.size(),
-                          shown(path + QLatin1Char('/') + entry.name));
+    ThemeError problem = checkResourceName(names, scanned.files.size(), entryName, encoded.size(),
+                                           shown(path + QLatin1Char('/') + entry.name));
     if (problem.failed())
         return problem;
     // Stops as soon as the archive would pass what it can hold, so even
