@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 class QFile;
@@ -29,8 +30,12 @@ public:
     bool share(qint64 offset, qint64 size, QByteArray &shared, qsizetype &from, int &error);
 
 private:
+    void takeFreeBuffer(qint64 wanted);
+
+    static constexpr qsizetype maxSpares = 4;
     QFile &file;
     qint64 capacity;
     QByteArray window;
-    qint64 start = 0; // the offset of the window's first byte
+    QList<QByteArray> spares; // earlier windows, some perhaps still held by writer threads
+    qint64 start = 0;         // the offset of the window's first byte
 };
