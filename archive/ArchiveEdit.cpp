@@ -4,6 +4,7 @@
 #include "ArchiveOutput.h"
 #include "EditPlan.h"
 #include "OpenArchive.h"
+#include "util/FileLock.h"
 
 #include <QFileInfo>
 
@@ -11,6 +12,8 @@ namespace {
 
 const char cancelledMessage[] = "The editing was cancelled.";
 const char readFailedMessage[] = "Can NOT read the theme file.";
+const char busyMessage[] =
+    "The theme file is being edited by another run; try again once it is done.";
 
 // An edited archive's contents: added resources from their files, the others
 // from the old archive, where those that still lie one after another are
@@ -80,6 +83,12 @@ ThemeError editArchive(const QString &archivePath, const QList<ArchiveChange> &c
     ThemeError error = old.open(path);
     if (error.failed())
         return error;
+    // Two edits at once would each write what they read, and the later
+    // would undo the earlier: one waits its turn by failing.
+    int lockError = 0;
+    if (!lockForEditing(old.file, path, lockError))
+        return {ThemeFailure::Busy, QLatin1String(busyMessage), lockError,
+                lockError ? QString() : QStringLiteral("Another edit has just replaced it"), path};
     EditPlan plan(old.index, path);
     old.index = ThemeIndex(); // what is kept of it lies in the plan
     for (const ArchiveChange &change : changes) {

@@ -27,6 +27,7 @@ enum class ThemeFailure {
     TooLarge,         // more than an archive can hold (2 GiB, or 1,000,000 files)
     Conflict,         // the output would replace something it must not: a resource being
                       // packed, the archive being read, or another output of the same run
+    Busy,             // another edit of the archive is under way
     Cancelled,        // the caller asked to stop
 };
 

@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <optional>
+#include <sys/file.h>
 
 using namespace TestArchive;
 
@@ -238,6 +240,12 @@ void TestThemeEdit::refusedEditLeavesArchive_data()
     QTest::newRow("past the file size limit")
         << QStringList{"+in/b:b"} << QList<QByteArray>{"f:in/b=b"} << -1 << qint64(5 << 20)
         << ThemeFailure::FileTooLarge << "Can NOT write the theme file.";
+#ifndef VELMORO_PORTABLE_FILES
+    QTest::newRow("while another edit holds the archive")
+        << QStringList{"-a.png"} << QList<QByteArray>{"lock:t.tsk"} << -1 << qint64(0)
+        << ThemeFailure::Busy
+        << "The theme file is being edited by another run; try again once it is done.";
+#endif
 }
 
 void TestThemeEdit::refusedEditLeavesArchive()
@@ -250,8 +258,15 @@ void TestThemeEdit::refusedEditLeavesArchive()
     QFETCH(QString, message);
     const QByteArray archive = archiveOf({"/a.png=A", "/img/x.png=X", "/large=0*10000000", "/z=Z"});
     writeFile(path("t.tsk"), archive);
-    for (const QByteArray &instruction : planted)
-        QVERIFY(plant(QFile::encodeName(temp->path()), instruction));
+    std::unique_ptr<QFile> held; // "lock:NAME": another edit's lock on it, held throughout
+    for (const QByteArray &instruction : planted) {
+        if (!instruction.startsWith("lock:")) {
+            QVERIFY(plant(QFile::encodeName(temp->path()), instruction));
+            continue;
+        }
+        held = std::make_unique<QFile>(path(QString::fromUtf8(instruction.mid(5))));
+        QVERIFY(held->open(QIODevice::ReadOnly) && ::flock(held->handle(), LOCK_EX) == 0);
+    }
     const QStringList before = listAll(temp->path());
 
     int answered = 0;

@@ -74,6 +74,7 @@ QString editReason(ThemeFailure failure)
     case ThemeFailure::Unsafe: return tr("这个名称会指向主题文件夹之外（含有“..”）。");
     case ThemeFailure::Conflict:
         return tr("主题文件里已有这个名称的资源或文件夹，或主题文件不能添加到它自己里面。");
+    case ThemeFailure::Busy: return tr("另一次修改正在写入这个主题文件。请等它完成后重试。");
     case ThemeFailure::NotArchive:
     case ThemeFailure::Damaged: return unpackReason(failure);
     default: return packReason(failure);
