@@ -26,6 +26,8 @@ const char tooDeepMessage[] =
     "The folder nests folders more than 256 deep, more than a theme file can hold.";
 const char nameTooDeepMessage[] =
     "The resource name holds more than 256 separators (\"/\" or \"\\\"), more than a theme file can hold: %1";
+const char nameTooLongMessage[] =
+    "The resource name is longer than 64 KiB, more than a theme file can hold: %1";
 const char pathsTooLongMessage[] =
     "The paths of the folder's resources take more than 64 MiB together (counting every way that links lead to them), more than Velmoro takes in.";
 const char tooManyFoldersMessage[] =
@@ -240,6 +242,9 @@ ThemeError checkResourceName(ThemeRules::NameCheck &names, qsizetype entriesBefo
 {
     // Never an archive that its own reader would refuse: the same checks, in
     // the same order of importance.
+    if (length > ThemeRules::maxNameLength) // one name: say which
+        return failure(ThemeFailure::TooLarge,
+                       QString::fromLatin1(nameTooLongMessage).arg(shown.left(80) + QChar(0x2026)));
     if (!names.countEntry(length)) {
         const bool tooMany = entriesBefore >= ThemeRules::maxEntries;
         return failure(ThemeFailure::TooLarge,

@@ -211,6 +211,11 @@ void TestThemeEdit::refusedEditLeavesArchive_data()
         << QStringList{"~a.png>" + deep} << none << -1 << qint64(0) << ThemeFailure::TooLarge
         << "The resource name holds more than 256 separators (\"/\" or \"\\\"), more than a theme file can hold: /"
                + deep;
+    QTest::newRow("a name longer than the reader takes")
+        << QStringList{"~a.png>" + QString(70000, QLatin1Char('L'))} << none << -1 << qint64(0)
+        << ThemeFailure::TooLarge
+        << "The resource name is longer than 64 KiB, more than a theme file can hold: /"
+               + QString(79, QLatin1Char('L')) + QChar(0x2026);
     QTest::newRow("a hidden name, which a pack leaves out")
         << QStringList{"+in/b:img/.b"} << QList<QByteArray>{"f:in/b=b"} << -1 << qint64(0)
         << ThemeFailure::BadName
